@@ -1,0 +1,191 @@
+// The system seam on Linux and other POSIX hosts. Windows paths from the
+// core become POSIX paths here: the drive letter is dropped, backslashes
+// become slashes and names go from the ANSI code page to UTF-8. The ANSI
+// and OEM code pages come from ANSI_CODEPAGE and OEM_CODEPAGE (default
+// 1252 and 437), so other Windows set-ups can be tried on Linux.
+#include "sys/System.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <iconv.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// U+FFFD in UTF-16LE, for bytes that do not decode.
+constexpr std::string_view kReplacementUtf16("\xfd\xff", 2);
+
+int CodePageFromEnvironment(const char* name, int fallback) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0')
+        return fallback;
+    int number = std::atoi(value);
+    return number > 1 ? number : fallback;
+}
+
+std::string IconvName(int codePage) {
+    if (codePage == kUtf8CodePage)
+        return "UTF-8";
+    return "CP" + std::to_string(codePage);
+}
+
+// Runs one iconv conversion, replacing what cannot be converted:
+// 'stepIn' input bytes are skipped and 'replacement' is written instead.
+std::string Convert(std::string_view in, const std::string& from, const std::string& to,
+                    size_t stepIn, std::string_view replacement) {
+    iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string();
+    std::string out;
+    char buffer[4096];
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    while (srcLeft > 0) {
+        char* dst = buffer;
+        size_t dstLeft = sizeof buffer;
+        size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buffer, dst - buffer);
+        if (rc != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ or EINVAL: an unconvertible or incomplete sequence.
+        size_t skip = stepIn < srcLeft ? stepIn : srcLeft;
+        src += skip;
+        srcLeft -= skip;
+        out.append(replacement);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return out;
+}
+
+class PosixSystem final : public System {
+public:
+    bool ReadFile(const std::string& path, std::string& bytes) override {
+        FILE* f = std::fopen(NativePath(path).c_str(), "rb");
+        if (f == nullptr)
+            return false;
+        bytes.clear();
+        char buffer[65536];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            bytes.append(buffer, n);
+        bool ok = std::ferror(f) == 0;
+        std::fclose(f);
+        return ok;
+    }
+
+    bool WriteFile(const std::string& path, std::string_view bytes) override {
+        std::string native = NativePath(path);
+        std::string temporary = native + ".new";
+        FILE* f = std::fopen(temporary.c_str(), "wb");
+        if (f == nullptr)
+            return WriteInPlace(native, bytes);
+        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        ok = (std::fclose(f) == 0) && ok;
+        if (ok && std::rename(temporary.c_str(), native.c_str()) == 0)
+            return true;
+        std::remove(temporary.c_str());
+        return false;
+    }
+
+    bool FileExists(const std::string& path) override {
+        struct stat st;
+        return stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+
+    bool FolderExists(const std::string& path) override {
+        struct stat st;
+        return stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+
+    std::string ProgramFolder() override {
+        char buffer[4096];
+        ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+        if (n <= 0)
+            return std::string();
+        std::string exe(buffer, static_cast<size_t>(n));
+        size_t slash = exe.rfind('/');
+        return CorePath(slash == std::string::npos ? std::string() : exe.substr(0, slash));
+    }
+
+    std::string GetEnv(const std::string& name) override {
+        const char* value = std::getenv(name.c_str());
+        return value ? std::string(value) : std::string();
+    }
+
+    int AnsiCodePage() override { return CodePageFromEnvironment("ANSI_CODEPAGE", 1252); }
+
+    std::string ToUtf16Le(std::string_view text, int codePage) override {
+        return Convert(text, IconvName(Resolve(codePage)), "UTF-16LE", 1, kReplacementUtf16);
+    }
+
+    std::string FromUtf16Le(std::string_view utf16le, int codePage) override {
+        return Convert(utf16le, "UTF-16LE", IconvName(Resolve(codePage)), 2, "?");
+    }
+
+private:
+    int Resolve(int codePage) {
+        if (codePage == kAnsiCodePage)
+            return AnsiCodePage();
+        if (codePage == kOemCodePage)
+            return CodePageFromEnvironment("OEM_CODEPAGE", 437);
+        return codePage;
+    }
+
+    std::string AnsiToUtf8(std::string_view ansi) {
+        return Convert(Convert(ansi, IconvName(AnsiCodePage()), "UTF-16LE", 1, kReplacementUtf16),
+                       "UTF-16LE", "UTF-8", 2, "?");
+    }
+
+    std::string Utf8ToAnsi(std::string_view utf8) {
+        return Convert(Convert(utf8, "UTF-8", "UTF-16LE", 1, kReplacementUtf16), "UTF-16LE",
+                       IconvName(AnsiCodePage()), 2, "?");
+    }
+
+    // "C:\Out\Book" -> "/Out/Book"; relative paths stay relative.
+    std::string NativePath(const std::string& path) {
+        std::string p = path;
+        if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0])))
+            p.erase(0, 2);
+        for (char& c : p)
+            if (c == '\\')
+                c = '/';
+        bool ascii = true;
+        for (char c : p)
+            if (static_cast<unsigned char>(c) >= 0x80)
+                ascii = false;
+        return ascii ? p : AnsiToUtf8(p);
+    }
+
+    // "/tmp/x" -> "Z:\tmp\x", the way Wine names the root of the host.
+    std::string CorePath(const std::string& native) {
+        std::string p = Utf8ToAnsi(native);
+        for (char& c : p)
+            if (c == '/')
+                c = '\\';
+        if (!p.empty() && p[0] == '\\')
+            p = "Z:" + p;
+        return p;
+    }
+
+    static bool WriteInPlace(const std::string& native, std::string_view bytes) {
+        FILE* f = std::fopen(native.c_str(), "wb");
+        if (f == nullptr)
+            return false;
+        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        return (std::fclose(f) == 0) && ok;
+    }
+};
+
+}  // namespace
+
+System& PlatformSystem() {
+    static PosixSystem system;
+    return system;
+}

@@ -1,0 +1,169 @@
+// The system seam on Windows: the A functions of the API, which take and
+// return paths and text in the ANSI code page, as the core holds them.
+#include "sys/System.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace {
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (h_ != INVALID_HANDLE_VALUE)
+            CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    // Closes now and tells whether closing worked.
+    bool Close() {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return CloseHandle(h) != 0;
+    }
+
+private:
+    HANDLE h_;
+};
+
+UINT WindowsCodePage(int codePage) {
+    if (codePage == kAnsiCodePage)
+        return CP_ACP;
+    if (codePage == kOemCodePage)
+        return CP_OEMCP;
+    return static_cast<UINT>(codePage);
+}
+
+bool WriteAll(HANDLE h, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(h, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+class Win32System final : public System {
+public:
+    bool ReadFile(const std::string& path, std::string& bytes) override {
+        FileHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f.valid())
+            return false;
+        bytes.clear();
+        char buffer[65536];
+        for (;;) {
+            DWORD got = 0;
+            if (!::ReadFile(f.get(), buffer, sizeof buffer, &got, nullptr))
+                return false;
+            if (got == 0)
+                return true;
+            bytes.append(buffer, got);
+        }
+    }
+
+    bool WriteFile(const std::string& path, std::string_view bytes) override {
+        // Write a sibling first and move it over, so a failed write never
+        // leaves a half-written file behind.
+        std::string temporary = path + ".new";
+        {
+            FileHandle f(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!f.valid())
+                return WriteInPlace(path, bytes);
+            if (!WriteAll(f.get(), bytes) || !f.Close()) {
+                DeleteFileA(temporary.c_str());
+                return false;
+            }
+        }
+        if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return true;
+        DeleteFileA(temporary.c_str());
+        return false;
+    }
+
+    bool FileExists(const std::string& path) override {
+        DWORD a = GetFileAttributesA(path.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+
+    bool FolderExists(const std::string& path) override {
+        DWORD a = GetFileAttributesA(path.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+
+    std::string ProgramFolder() override {
+        char buffer[MAX_PATH * 2];
+        DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+        std::string exe(buffer, n);
+        size_t slash = exe.find_last_of('\\');
+        return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+    }
+
+    std::string GetEnv(const std::string& name) override {
+        char small[512];
+        DWORD n = GetEnvironmentVariableA(name.c_str(), small, sizeof small);
+        if (n == 0)
+            return std::string();
+        if (n < sizeof small)
+            return std::string(small, n);
+        std::string value(n, '\0');
+        n = GetEnvironmentVariableA(name.c_str(), value.data(), n);
+        value.resize(n);
+        return value;
+    }
+
+    int AnsiCodePage() override { return static_cast<int>(GetACP()); }
+
+    std::string ToUtf16Le(std::string_view text, int codePage) override {
+        if (text.empty())
+            return std::string();
+        UINT cp = WindowsCodePage(codePage);
+        int units = MultiByteToWideChar(cp, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        if (units <= 0)
+            return std::string();
+        std::wstring wide(static_cast<size_t>(units), L'\0');
+        MultiByteToWideChar(cp, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
+        return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    }
+
+    std::string FromUtf16Le(std::string_view utf16le, int codePage) override {
+        size_t units = utf16le.size() / 2;
+        if (units == 0)
+            return std::string();
+        std::wstring wide(units, L'\0');
+        memcpy(wide.data(), utf16le.data(), units * 2);
+        UINT cp = WindowsCodePage(codePage);
+        int bytes = WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(units), nullptr, 0,
+                                        nullptr, nullptr);
+        if (bytes <= 0)
+            return std::string();
+        std::string out(static_cast<size_t>(bytes), '\0');
+        WideCharToMultiByte(cp, 0, wide.data(), static_cast<int>(units), out.data(), bytes, nullptr,
+                            nullptr);
+        return out;
+    }
+
+private:
+    static bool WriteInPlace(const std::string& path, std::string_view bytes) {
+        FileHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        return f.valid() && WriteAll(f.get(), bytes) && f.Close();
+    }
+};
+
+}  // namespace
+
+System& PlatformSystem() {
+    static Win32System system;
+    return system;
+}

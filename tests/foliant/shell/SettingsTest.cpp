@@ -1,0 +1,198 @@
+// LoadSettings and SaveUserSettings move main.ini into AppSettings and
+// back, refuse a main.ini the program cannot start with, and never touch
+// the product configuration.
+#include <gtest/gtest.h>
+
+#include "shell/Mod_DIM.h"
+#include "support/TempFolder.h"
+#include "sys/System.h"
+
+namespace {
+
+const char kShortIni[] =
+    "[MainSettings]\r\n"
+    "CutTypeNum=1\r\n"
+    "SingleFileSize0=1000\r\nInOutFileSize0=100\r\n"
+    "SingleFileSize1=0\r\nInOutFileSize1=256\r\n"
+    "Filter=Text|*.txt\r\n"
+    "CutWordNum=2\r\n"
+    "[UserSettings]\r\n"
+    "CutWord0=ENTER\r\nCutWord1=Space\r\nCutWord2=\r\nCutWord3=never read\r\n"
+    "MyLagIndex=eng\r\nOpenFilesFilterIndex=2\r\nCutTypeIndex=1\r\n"
+    "BookName=  Moby Dick  \r\nKeepFileSize=34\r\n";
+
+class SettingsTest : public ::testing::Test {
+protected:
+    StartupProblem Load(std::string_view text) {
+        dir.Write("main.ini", text);
+        return LoadSettings(sys, dir.Path(), ini, settings);
+    }
+
+    System& sys = PlatformSystem();
+    TempFolder dir;
+    classIniFile ini{sys};
+    AppSettings settings;
+};
+
+TEST_F(SettingsTest, LoadsEveryField) {
+    ASSERT_FALSE(Load(kShortIni));
+    EXPECT_EQ(ini.INIFileName(), dir.Path() + "\\main.ini");
+    EXPECT_EQ(settings.CutTypeNum, 1);
+    ASSERT_EQ(settings.CutTypes.size(), 2u);
+    EXPECT_EQ(settings.CutTypes[0].SingleFileSize, 1000);
+    EXPECT_EQ(settings.CutTypes[0].InOutFileSize, 100);
+    EXPECT_EQ(settings.CutTypes[1].SingleFileSize, 0);
+    EXPECT_EQ(settings.CutTypes[1].InOutFileSize, 256);
+    EXPECT_EQ(settings.Filter, "Text|*.txt");
+    EXPECT_EQ(settings.CutWordNum, 2);
+    EXPECT_EQ(settings.CutWords, (std::vector<std::string>{"\r\n", " ", ""}));
+    EXPECT_EQ(settings.MyLagIndex, "eng");
+    EXPECT_EQ(settings.OpenFilesFilterIndex, 2);
+    EXPECT_EQ(settings.CutTypeIndex, 1);
+    EXPECT_EQ(settings.BookName, "Moby Dick");
+    EXPECT_EQ(settings.KeepFileSize, 34);
+    EXPECT_EQ(settings.InPutDir, "");
+    EXPECT_EQ(settings.OutPutDir, "");
+}
+
+TEST_F(SettingsTest, SavesExactlyTheListedCutWords) {
+    ASSERT_FALSE(Load(kShortIni));
+    settings.CutWords = {"\r\n", "  ", "."};
+    SaveUserSettings(ini, settings);
+    std::string stored = dir.Read("main.ini");
+    EXPECT_NE(stored.find("CutWord0=enter\r\n"), std::string::npos) << "any case saves as enter";
+    EXPECT_NE(stored.find("CutWord1=  \r\n"), std::string::npos) << "two blanks saved as they are";
+    EXPECT_NE(stored.find("CutWord2=.\r\n"), std::string::npos);
+    EXPECT_NE(stored.find("CutWord3=never read\r\n"), std::string::npos);
+    EXPECT_EQ(stored.find("CutWord4"), std::string::npos);
+}
+
+TEST_F(SettingsTest, SavedValuesLoadBack) {
+    ASSERT_FALSE(Load(kShortIni));
+    settings.BookName = "Another";
+    settings.KeepFileSize = 12;
+    settings.OpenFilesFilterIndex = 1;
+    settings.InPutDir = "C:\\In";
+    settings.OutPutDir = "C:\\Out\\Another\\";
+    settings.MyLagIndex = "deu";
+    settings.CutWords = {" ", "\r\n", ";"};
+    SaveUserSettings(ini, settings);
+    AppSettings again;
+    ASSERT_FALSE(LoadSettings(sys, dir.Path(), ini, again));
+    EXPECT_EQ(again.BookName, "Another");
+    EXPECT_EQ(again.KeepFileSize, 12);
+    EXPECT_EQ(again.OpenFilesFilterIndex, 1);
+    EXPECT_EQ(again.InPutDir, "C:\\In");
+    EXPECT_EQ(again.OutPutDir, "C:\\Out\\Another\\");
+    EXPECT_EQ(again.MyLagIndex, "deu");
+    EXPECT_EQ(again.CutWords, settings.CutWords);
+    EXPECT_NE(dir.Read("main.ini").find("CutWord0=space\r\nCutWord1=enter\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, FirstSaveAddsUserSettingsAndKeepsMainSettings) {
+    const std::string mainOnly =
+        "[MainSettings]\r\nCutTypeNum=0\r\nSingleFileSize0=0\r\nInOutFileSize0=256\r\n"
+        "CutWordNum=0\r\nCutWordDef0=enter\r\n";
+    dir.Write("main.ini", mainOnly);
+    ini.INIFileName(dir.File("main.ini"));
+    settings.CutWordNum = 0;
+    settings.CutWords = {"\r\n"};
+    settings.MyLagIndex = "eng";
+    SaveUserSettings(ini, settings);
+    std::string stored = dir.Read("main.ini");
+    ASSERT_EQ(stored.substr(0, mainOnly.size()), mainOnly);
+    EXPECT_EQ(stored.substr(mainOnly.size()),
+              "[UserSettings]\r\nMyLagIndex=eng\r\nOpenFilesFilterIndex=0\r\nCutTypeIndex=0\r\n"
+              "KeepFileSize=0\r\nCutWord0=enter\r\n");
+}
+
+TEST_F(SettingsTest, ShippedFileSurvivesARoundTripByteForByte) {
+    std::string shipped;
+    ASSERT_TRUE(sys.ReadFile(PackageFolderForTests() + "\\main.ini", shipped));
+    ASSERT_FALSE(Load(shipped));
+    EXPECT_EQ(settings.CutTypes.size(), 1u);
+    EXPECT_EQ(settings.CutTypes[0].SingleFileSize, 0);
+    EXPECT_EQ(settings.CutWords, (std::vector<std::string>{"\r\n", ".", "?", ",", " ", ")"}));
+    EXPECT_EQ(settings.KeepFileSize, 34);
+    EXPECT_EQ(settings.OpenFilesFilterIndex, 4);
+    EXPECT_EQ(settings.Filter.substr(0, 10), "Html Files");
+    SaveUserSettings(ini, settings);
+    EXPECT_EQ(dir.Read("main.ini"), shipped);
+}
+
+TEST(CutWordEncoding, EnterAndSpaceInAnyCase) {
+    EXPECT_EQ(DecodeCutWord("enter"), "\r\n");
+    EXPECT_EQ(DecodeCutWord("EnTeR"), "\r\n");
+    EXPECT_EQ(DecodeCutWord("SPACE"), " ");
+    EXPECT_EQ(DecodeCutWord("spaces"), "spaces");
+    EXPECT_EQ(DecodeCutWord(""), "");
+    EXPECT_EQ(EncodeCutWord("\r\n"), "enter");
+    EXPECT_EQ(EncodeCutWord(" "), "space");
+    EXPECT_EQ(EncodeCutWord("  "), "  ");
+    EXPECT_EQ(EncodeCutWord("\n"), "\n");
+    EXPECT_EQ(EncodeCutWord("Enter"), "Enter");
+}
+
+// A main.ini the program cannot start with is named in the message with
+// the offending key, and is left exactly as it was.
+struct BadIni {
+    const char* name;
+    const char* replace;  // this line of the good file...
+    const char* with;     // ...becomes this one
+    const char* key;      // expected in the message
+};
+
+class RefusedSettings : public SettingsTest, public ::testing::WithParamInterface<BadIni> {};
+
+TEST_P(RefusedSettings, NamesFileAndKey) {
+    std::string text = kShortIni;
+    size_t at = text.find(GetParam().replace);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::string(GetParam().replace).size(), GetParam().with);
+    settings.BookName = "untouched";
+    StartupProblem problem = Load(text);
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem.message.find(GetParam().key), std::string::npos) << problem.message;
+    EXPECT_NE(problem.message.find(dir.Path() + "\\main.ini"), std::string::npos) << problem.message;
+    EXPECT_EQ(dir.Read("main.ini"), text);
+    EXPECT_EQ(settings.BookName, "untouched");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, RefusedSettings,
+    ::testing::Values(BadIni{"MissingCutTypeNum", "CutTypeNum=1\r\n", "", "CutTypeNum"},
+                      BadIni{"TextCutTypeNum", "CutTypeNum=1", "CutTypeNum=one", "CutTypeNum"},
+                      BadIni{"NegativeCutTypeNum", "CutTypeNum=1", "CutTypeNum=-1", "CutTypeNum"},
+                      BadIni{"HugeCutTypeNum", "CutTypeNum=1", "CutTypeNum=2000000000",
+                             "CutTypeNum"},
+                      BadIni{"NegativeCutWordNum", "CutWordNum=2", "CutWordNum=-3", "CutWordNum"},
+                      BadIni{"MissingSize", "SingleFileSize1=0\r\n", "", "SingleFileSize1"},
+                      BadIni{"TextWindow", "InOutFileSize0=100", "InOutFileSize0=1e3",
+                             "InOutFileSize0"},
+                      BadIni{"OverflowingJoint", "KeepFileSize=34", "KeepFileSize=2147483648",
+                             "KeepFileSize"},
+                      BadIni{"EmptyFilterIndex", "OpenFilesFilterIndex=2", "OpenFilesFilterIndex=",
+                             "OpenFilesFilterIndex"},
+                      BadIni{"MissingCutTypeIndex", "CutTypeIndex=1\r\n", "", "CutTypeIndex"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SettingsTest, MissingFileIsRefusedAndNotCreated) {
+    StartupProblem problem = LoadSettings(sys, dir.Path(), ini, settings);
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem.message.find("main.ini"), std::string::npos);
+    EXPECT_FALSE(dir.Exists("main.ini"));
+}
+
+TEST(ParseInteger, AcceptsSignedDecimalsInRange) {
+    int32_t v = 0;
+    EXPECT_TRUE(ParseInteger(" -2147483648 ", v));
+    EXPECT_EQ(v, INT32_MIN);
+    EXPECT_TRUE(ParseInteger("+7", v));
+    EXPECT_EQ(v, 7);
+    EXPECT_FALSE(ParseInteger("2147483648", v));
+    EXPECT_FALSE(ParseInteger("-", v));
+    EXPECT_FALSE(ParseInteger("12 3", v));
+    EXPECT_FALSE(ParseInteger("", v));
+}
+
+}  // namespace

@@ -1,0 +1,12 @@
+// Word 97-2003 (.doc) documents to plain text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "sys/System.h"
+
+// Converts a Word 97-2003 document to its plain text in the ANSI code page,
+// with CR LF line ends. False for an encrypted, older, damaged or foreign
+// file.
+bool DocToPlainText(System& sys, std::string_view doc, std::string& text);

@@ -1,0 +1,35 @@
+// Painting and dragging of the drawn title bar.
+#include "shell/win/TitleBar.h"
+
+bool TitleBar::LoadPictures(const std::string& imagesFolder, std::string& missing) {
+    if (!background_.Load(imagesFolder + "tbk.gif")) {
+        missing = imagesFolder + "tbk.gif";
+        return false;
+    }
+    if (!icon_.Load(imagesFolder + "tit.gif")) {
+        missing = imagesFolder + "tit.gif";
+        return false;
+    }
+    return true;
+}
+
+void TitleBar::Paint(HDC dc, const TitleBarLayout& layout, const std::string& caption) const {
+    background_.Draw(dc, layout.background);
+    icon_.Draw(dc, layout.icon);
+    ScopedSelectObject font(dc, InterfaceFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    TextOutA(dc, layout.shadowText.x, layout.shadowText.y, caption.c_str(),
+             static_cast<int>(caption.size()));
+    SetTextColor(dc, RGB(255, 255, 255));
+    TextOutA(dc, layout.text.x, layout.text.y, caption.c_str(), static_cast<int>(caption.size()));
+}
+
+bool TitleBar::IsDragArea(const TitleBarLayout& layout, POINT p) const {
+    return PtInRect(&layout.background, p) != 0;
+}
+
+void BeginWindowDrag(HWND window) {
+    ReleaseCapture();
+    SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}

@@ -2,6 +2,7 @@
 #include "shell/win/Frm_Loading.h"
 
 #include "shell/win/FoliantApp.h"
+#include "shell/win/WindowProc.h"
 #include "shell/win/Frm_Main.h"
 
 namespace {
@@ -10,17 +11,6 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 1800;  // milliseconds
 constexpr int kLabelMargin = 8;
 
-LRESULT CALLBACK LoadingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Frm_Loading*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<Frm_Loading*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->Attach(hwnd);
-    }
-    if (!self)
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    return self->HandleMessage(msg, wParam, lParam);
-}
 
 }  // namespace
 
@@ -34,7 +24,7 @@ bool Frm_Loading::Load(std::string& missingFile) {
     label1_ = app.language.HomePage + "\r\nVer: " + app.language.Version;
 
     WNDCLASSA wc{};
-    wc.lpfnWndProc = LoadingProc;
+    wc.lpfnWndProc = ObjectWindowProc<Frm_Loading>;
     wc.hInstance = app.instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = kFrmLoadingClass;

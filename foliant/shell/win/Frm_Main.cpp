@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "shell/win/FoliantApp.h"
+#include "shell/win/WindowProc.h"
 #include "shell/win/GfuBut.h"
 
 namespace {
@@ -36,17 +37,6 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Frm_Main*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<Frm_Main*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->Attach(hwnd);
-    }
-    if (!self)
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    return self->HandleMessage(msg, wParam, lParam);
-}
 
 void RegisterClasses(HINSTANCE instance) {
     static bool done = false;
@@ -54,7 +44,7 @@ void RegisterClasses(HINSTANCE instance) {
         return;
     static HBRUSH panelBrush = CreateSolidBrush(kPanelColor);
     WNDCLASSA wc{};
-    wc.lpfnWndProc = MainProc;
+    wc.lpfnWndProc = ObjectWindowProc<Frm_Main>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));

@@ -1,0 +1,180 @@
+// The robot's window search, input and screenshots.
+#include "win32/Robot.h"
+
+namespace robot {
+
+Process::~Process() {
+    if (info_.hProcess) {
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(info_.hProcess, 99);
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+}
+
+bool Process::Start(const std::string& exe, const std::string& folder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string command = "\"" + exe + "\"";
+    return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &info_) != 0;
+}
+
+int Process::Wait(std::chrono::seconds timeout) {
+    if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count() * 1000)) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    std::string cls, caption;
+    bool mustBeVisible;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != s->processId || (s->mustBeVisible && !IsWindowVisible(hwnd)))
+        return TRUE;
+    char cls[256];
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (s->cls != cls)
+        return TRUE;
+    if (!s->caption.empty() && Text(hwnd) != s->caption)
+        return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+POINT Centre(HWND control) {
+    RECT r;
+    GetClientRect(control, &r);
+    return {r.right / 2, r.bottom / 2};
+}
+
+}  // namespace
+
+HWND WaitForWindow(DWORD processId, const std::string& cls, const std::string& caption,
+                   std::chrono::seconds timeout, bool mustBeVisible) {
+    Search s{processId, cls, caption, mustBeVisible};
+    WaitFor([&] {
+        EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
+        return s.found != nullptr;
+    }, timeout);
+    return s.found;
+}
+
+bool WaitUntilGone(HWND window, std::chrono::seconds timeout) {
+    return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeout);
+}
+
+HWND FindControl(HWND parent, int id) {
+    if (HWND direct = GetDlgItem(parent, id))
+        return direct;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (HWND deeper = FindControl(child, id))
+            return deeper;
+    return nullptr;
+}
+
+std::string Text(HWND window) {
+    int length = static_cast<int>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0));
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+void SetText(HWND window, const std::string& text) {
+    SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Click(HWND button) {
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void MouseDown(HWND control) {
+    POINT p = Centre(control);
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+}
+
+void MouseUp(HWND control) {
+    POINT p = Centre(control);
+    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+}
+
+std::vector<std::string> ListItems(HWND listBox) {
+    std::vector<std::string> items;
+    int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        int length = static_cast<int>(SendMessageA(listBox, LB_GETTEXTLEN, i, 0));
+        std::string text(static_cast<size_t>(length) + 1, '\0');
+        SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<size_t>(length));
+        items.push_back(text);
+    }
+    return items;
+}
+
+std::vector<int> ListSelection(HWND listBox) {
+    std::vector<int> selected;
+    int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        if (SendMessageA(listBox, LB_GETSEL, i, 0) > 0)
+            selected.push_back(i);
+    return selected;
+}
+
+void SelectOnly(HWND listBox, const std::vector<int>& indexes) {
+    SendMessageA(listBox, LB_SETSEL, FALSE, -1);
+    for (int i : indexes)
+        SendMessageA(listBox, LB_SETSEL, TRUE, i);
+}
+
+bool SaveScreenshot(const std::string& path) {
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+        DWORD rowBytes = static_cast<DWORD>((width * 3 + 3) & ~3);
+        BITMAPFILEHEADER file{};
+        file.bfType = 0x4d42;
+        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+        file.bfSize = file.bfOffBits + rowBytes * static_cast<DWORD>(height);
+        HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (out != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            ok = WriteFile(out, &file, sizeof file, &written, nullptr) &&
+                 WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+                 WriteFile(out, bits, rowBytes * static_cast<DWORD>(height), &written, nullptr);
+            CloseHandle(out);
+        }
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+}  // namespace robot

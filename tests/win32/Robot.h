@@ -1,0 +1,70 @@
+// A small Win32 robot for end-to-end tests: starts a program, finds its
+// windows by class, caption or control id, clicks, types and reads texts,
+// and saves screenshots. It runs in the same Wine as the program it drives
+// and talks to it only through window messages.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace robot {
+
+// Generous: under emulation a Wine process takes about a minute to start.
+constexpr std::chrono::seconds kStartTimeout{400};
+constexpr std::chrono::seconds kStepTimeout{60};
+
+class Process {
+public:
+    Process() = default;
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool Start(const std::string& exe, const std::string& folder);
+    // Waits for the end; the exit code, or -1 on time-out.
+    int Wait(std::chrono::seconds timeout);
+    DWORD id() const { return info_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// The first top-level window of 'processId' with this class (and caption,
+// when not empty) that is visible; nullptr after the timeout.
+HWND WaitForWindow(DWORD processId, const std::string& cls, const std::string& caption,
+                   std::chrono::seconds timeout, bool mustBeVisible = true);
+// Waits until 'window' is gone or hidden.
+bool WaitUntilGone(HWND window, std::chrono::seconds timeout);
+// Waits until 'condition' holds.
+template <typename F>
+bool WaitFor(F condition, std::chrono::seconds timeout) {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition())
+            return true;
+        Sleep(100);
+    }
+    return condition();
+}
+
+// A control anywhere below 'parent' by id (searched depth first).
+HWND FindControl(HWND parent, int id);
+std::string Text(HWND window);
+void SetText(HWND window, const std::string& text);
+// Clicks a push button without waiting for what it starts.
+void Click(HWND button);
+// Presses and releases the left button over a control's centre.
+void MouseDown(HWND control);
+void MouseUp(HWND control);
+
+std::vector<std::string> ListItems(HWND listBox);
+std::vector<int> ListSelection(HWND listBox);
+void SelectOnly(HWND listBox, const std::vector<int>& indexes);
+
+// Saves the whole screen as a 24-bit BMP file.
+bool SaveScreenshot(const std::string& path);
+
+}  // namespace robot

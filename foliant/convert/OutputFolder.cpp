@@ -24,7 +24,9 @@ bool FixInput(const std::string& bookName, size_t itemCount, const LanguageTable
         host.FocusBookName();
         return false;
     }
-    if (bookName.find_first_of(kForbiddenNameChars) != std::string::npos) {
+    // "." and ".." would put the book's files beside or above the folder.
+    if (bookName.find_first_of(kForbiddenNameChars) != std::string::npos ||
+        bookName.find_first_not_of('.') == std::string::npos) {
         host.ShowMessage(lang.Text(kStrBadBookName));
         host.FocusBookName();
         return false;

@@ -108,13 +108,17 @@ TEST_F(RunTest, BookNameAndListAreCheckedFirst) {
 }
 
 TEST_F(RunTest, EveryForbiddenCharacterIsRefusedAndDotsAreFine) {
-    for (char c : std::string(kForbiddenNameChars)) {
+    std::vector<std::string> bad = {".", ".."};
+    for (char c : std::string(kForbiddenNameChars))
+        bad.push_back(std::string("a") + c + "b");
+    for (const std::string& name : bad) {
         ScriptedHost quiet;
-        EXPECT_FALSE(FixInput(std::string("a") + c + "b", 1, lang, quiet)) << c;
+        EXPECT_FALSE(FixInput(name, 1, lang, quiet)) << name;
         EXPECT_EQ(quiet.messages, std::vector<std::string>{lang.Text(11)});
     }
     ScriptedHost quiet;
     EXPECT_TRUE(FixInput("a.b", 1, lang, quiet));
+    EXPECT_TRUE(FixInput("...x", 1, lang, quiet));
     EXPECT_TRUE(quiet.messages.empty());
 }
 

@@ -125,6 +125,44 @@ void BenchHtml(System& sys, const fs::path& dir) {
                 ours / sed);
 }
 
+double TimeHtml(System& sys, const fs::path& dir, const std::string& page) {
+    fs::path source = dir / "shape.htm";
+    std::ofstream(source, std::ios::binary) << page;
+    double best = 1e9;
+    for (int round = 0; round < kRounds; ++round) {
+        Clock::time_point start = Clock::now();
+        HtmlToText(sys, CorePath(source), CorePath(dir / "shape.txt"), nullptr);
+        best = std::min(best, SecondsSince(start));
+    }
+    return best;
+}
+
+// The same bytes as short lines, as one long line, and as open script
+// blocks of 64 KB: ratios near 1 mean no step grows with line length.
+void BenchLineShapes(System& sys, const fs::path& dir) {
+    constexpr size_t kBytes = 8 * kMegabyte;
+    const std::string cell = "<td>a&amp;b</td>";
+    std::string lines;
+    std::string oneLine;
+    while (oneLine.size() < kBytes) {
+        oneLine += cell;
+        lines += cell;
+        if (lines.size() % 80 < cell.size())
+            lines += "\r\n";
+    }
+    std::string blocks;
+    while (blocks.size() < kBytes) {
+        blocks += "<script>\r\n";
+        for (size_t n = 0; n < 64 * 1024; n += 8)
+            blocks += "x=a+b;\r\n";
+    }
+    double shortLines = TimeHtml(sys, dir, lines);
+    std::printf("HtmlToText, 8 MB as one line:          ratio %.2f to short lines\n",
+                TimeHtml(sys, dir, oneLine) / shortLines);
+    std::printf("HtmlToText, 8 MB of open 64 KB scripts: ratio %.2f to short lines\n",
+                TimeHtml(sys, dir, blocks) / shortLines);
+}
+
 void BenchCutter(System& sys, const fs::path& dir) {
     fs::path text = dir / "text.txt";
     WriteText(text, 100 * kMegabyte);
@@ -180,7 +218,7 @@ void BenchMemory(const fs::path& dir, const std::string& batch) {
 
 }  // namespace
 
-// foliant_bench [FOLIANT-BATCH [html] [cut] [memory]]: all three by default.
+// foliant_bench [FOLIANT-BATCH [html] [lines] [cut] [memory]]: all three by default.
 int main(int argc, char** argv) {
     std::string batch = argc > 1 ? argv[1] : "foliant-batch";
     auto wanted = [&](const std::string& name) {
@@ -196,6 +234,8 @@ int main(int argc, char** argv) {
     System& sys = PlatformSystem();
     if (wanted("html"))
         BenchHtml(sys, dir);
+    if (wanted("lines"))
+        BenchLineShapes(sys, dir);
     if (wanted("cut"))
         BenchCutter(sys, dir);
     if (wanted("memory"))

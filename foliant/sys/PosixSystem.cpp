@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iconv.h>
+#include <ctime>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,6 +65,58 @@ std::string Convert(std::string_view in, const std::string& from, const std::str
     return out;
 }
 
+// A FILE* owned for the life of the object.
+class StdioFile {
+public:
+    explicit StdioFile(FILE* f) : f_(f) {}
+    ~StdioFile() {
+        if (f_ != nullptr)
+            std::fclose(f_);
+    }
+    StdioFile(const StdioFile&) = delete;
+    StdioFile& operator=(const StdioFile&) = delete;
+    FILE* get() const { return f_; }
+    bool Close() {
+        FILE* f = f_;
+        f_ = nullptr;
+        return f != nullptr && std::fclose(f) == 0;
+    }
+
+private:
+    FILE* f_;
+};
+
+class PosixReader final : public FileReader {
+public:
+    explicit PosixReader(FILE* f) : file_(f) {}
+    bool Read(char* buffer, size_t capacity, size_t& got) override {
+        got = std::fread(buffer, 1, capacity, file_.get());
+        return got > 0 || std::ferror(file_.get()) == 0;
+    }
+
+private:
+    StdioFile file_;
+};
+
+class PosixWriter final : public FileWriter {
+public:
+    explicit PosixWriter(FILE* f) : file_(f) {}
+    bool Write(std::string_view bytes) override {
+        if (file_.get() == nullptr)
+            return false;
+        ok_ = ok_ && std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size();
+        return ok_;
+    }
+    bool Close() override {
+        bool closed = file_.Close();
+        return closed && ok_;
+    }
+
+private:
+    StdioFile file_;
+    bool ok_ = true;
+};
+
 class PosixSystem final : public System {
 public:
     bool ReadFile(const std::string& path, std::string& bytes) override {
@@ -102,6 +155,78 @@ public:
     bool FolderExists(const std::string& path) override {
         struct stat st;
         return stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+
+    std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+        std::string native = NativePath(path);
+        struct stat st;
+        if (stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return nullptr;
+        FILE* f = std::fopen(native.c_str(), "rb");
+        if (f == nullptr)
+            return nullptr;
+        return std::make_unique<PosixReader>(f);
+    }
+
+    std::unique_ptr<FileWriter> CreateForWriting(const std::string& path) override {
+        FILE* f = std::fopen(NativePath(path).c_str(), "wb");
+        if (f == nullptr)
+            return nullptr;
+        return std::make_unique<PosixWriter>(f);
+    }
+
+    bool FileSize(const std::string& path, int64_t& size) override {
+        struct stat st;
+        if (stat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return false;
+        size = static_cast<int64_t>(st.st_size);
+        return true;
+    }
+
+    bool CreateFolder(const std::string& path) override {
+        return mkdir(NativePath(path).c_str(), 0777) == 0;
+    }
+
+    bool RemoveFile(const std::string& path) override {
+        std::string native = NativePath(path);
+        struct stat st;
+        if (stat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+            return false;
+        return std::remove(native.c_str()) == 0;
+    }
+
+    std::string SystemTempFolder() override {
+        const char* tmpdir = std::getenv("TMPDIR");
+        std::string folder = (tmpdir != nullptr && *tmpdir != '\0') ? tmpdir : "/tmp";
+        std::string core = CorePath(folder);
+        if (core.empty() || core.back() != '\\')
+            core += '\\';
+        return core;
+    }
+
+    std::string FullPath(const std::string& typed) override {
+        std::string native = typed;
+        if (native.empty() || native[0] != '/') {
+            char cwd[4096];
+            if (getcwd(cwd, sizeof cwd) != nullptr)
+                native = std::string(cwd) + "/" + native;
+        }
+        return CorePath(native);
+    }
+
+    uint32_t TickCount() override {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u +
+                      static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+        return static_cast<uint32_t>(ms);
+    }
+
+    CalendarDate Today() override {
+        std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
     }
 
     std::string ProgramFolder() override {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,30 @@
 constexpr int kAnsiCodePage = 0;
 constexpr int kOemCodePage = 1;
 constexpr int kUtf8CodePage = 65001;
+
+// A file open for reading, in order from its first byte.
+class FileReader {
+public:
+    virtual ~FileReader() = default;
+    // Up to 'capacity' bytes into 'buffer'; 'got' is 0 at the end of the
+    // file. False on a read error.
+    virtual bool Read(char* buffer, size_t capacity, size_t& got) = 0;
+};
+
+// A file open for writing from its start. Close reports whether every byte
+// reached the file; the destructor closes without telling.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    virtual bool Write(std::string_view bytes) = 0;
+    virtual bool Close() = 0;
+};
+
+struct CalendarDate {
+    int year = 0;   // four digits
+    int month = 0;  // 1 to 12
+    int day = 0;    // 1 to 31
+};
 
 class System {
 public:
@@ -23,6 +48,26 @@ public:
 
     virtual bool FileExists(const std::string& path) = 0;    // an ordinary file
     virtual bool FolderExists(const std::string& path) = 0;
+
+    // Streamed access for files of any size. CreateForWriting creates the
+    // file or empties an existing one. Both give null on failure.
+    virtual std::unique_ptr<FileReader> OpenForReading(const std::string& path) = 0;
+    virtual std::unique_ptr<FileWriter> CreateForWriting(const std::string& path) = 0;
+
+    // Size in bytes of an ordinary file; false when it cannot be measured.
+    virtual bool FileSize(const std::string& path, int64_t& size) = 0;
+    // One folder level; false when it cannot be made or already exists.
+    virtual bool CreateFolder(const std::string& path) = 0;
+    virtual bool RemoveFile(const std::string& path) = 0;
+
+    // The system's own folder for temporary files, with a trailing backslash.
+    virtual std::string SystemTempFolder() = 0;
+    // A path as a user typed it (relative or absolute, in the host's own
+    // form) as a full path in the core's form.
+    virtual std::string FullPath(const std::string& typed) = 0;
+    // Milliseconds since the system started, wrapping like a 32-bit counter.
+    virtual uint32_t TickCount() = 0;
+    virtual CalendarDate Today() = 0;
 
     // Folder of the running program, without a trailing backslash.
     virtual std::string ProgramFolder() = 0;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -51,6 +52,40 @@ bool WriteAll(HANDLE h, std::string_view bytes) {
     }
     return true;
 }
+
+class Win32Reader final : public FileReader {
+public:
+    explicit Win32Reader(HANDLE h) : file_(h) {}
+    bool Read(char* buffer, size_t capacity, size_t& got) override {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(capacity, 1u << 30));
+        DWORD n = 0;
+        bool ok = ::ReadFile(file_.get(), buffer, chunk, &n, nullptr) != 0;
+        got = ok ? n : 0;
+        return ok;
+    }
+
+private:
+    FileHandle file_;
+};
+
+class Win32Writer final : public FileWriter {
+public:
+    explicit Win32Writer(HANDLE h) : file_(h) {}
+    bool Write(std::string_view bytes) override {
+        ok_ = ok_ && file_.valid() && WriteAll(file_.get(), bytes);
+        return ok_;
+    }
+    bool Close() override {
+        if (!file_.valid())
+            return false;
+        bool closed = file_.Close();
+        return closed && ok_;
+    }
+
+private:
+    FileHandle file_;
+    bool ok_ = true;
+};
 
 class Win32System final : public System {
 public:
@@ -99,6 +134,62 @@ public:
     bool FolderExists(const std::string& path) override {
         DWORD a = GetFileAttributesA(path.c_str());
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+
+    std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return nullptr;
+        return std::make_unique<Win32Reader>(h);
+    }
+
+    std::unique_ptr<FileWriter> CreateForWriting(const std::string& path) override {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return nullptr;
+        return std::make_unique<Win32Writer>(h);
+    }
+
+    bool FileSize(const std::string& path, int64_t& size) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            return false;
+        size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return true;
+    }
+
+    bool CreateFolder(const std::string& path) override {
+        return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    }
+
+    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+
+    std::string SystemTempFolder() override {
+        char buffer[MAX_PATH + 2];
+        DWORD n = GetTempPathA(sizeof buffer, buffer);
+        std::string folder = (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : ProgramFolder();
+        if (folder.empty() || folder.back() != '\\')
+            folder += '\\';
+        return folder;
+    }
+
+    std::string FullPath(const std::string& typed) override {
+        char buffer[MAX_PATH * 2];
+        DWORD n = GetFullPathNameA(typed.c_str(), sizeof buffer, buffer, nullptr);
+        if (n == 0 || n >= sizeof buffer)
+            return typed;
+        return std::string(buffer, n);
+    }
+
+    uint32_t TickCount() override { return GetTickCount(); }
+
+    CalendarDate Today() override {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        return {now.wYear, now.wMonth, now.wDay};
     }
 
     std::string ProgramFolder() override {

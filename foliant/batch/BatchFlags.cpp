@@ -1,0 +1,102 @@
+// The flags table of foliant-batch and what is made from it.
+#include "batch/BatchFlags.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+struct Flag {
+    std::string_view name;
+    std::string_view value;  // empty for a flag without a value
+    std::string_view help;
+    std::string BatchOptions::*text;
+    bool BatchOptions::*given;
+};
+
+const Flag kFlags[] = {
+    {"--ini", "FILE", "settings file to read (default: main.ini beside the program)",
+     &BatchOptions::ini, nullptr},
+    {"--book", "NAME", "book name (default: BookName from the settings)", &BatchOptions::book,
+     &BatchOptions::bookGiven},
+    {"--out", "DIR", "existing folder that receives the book's folder", &BatchOptions::out,
+     nullptr},
+    {"--help", "", "show this text", nullptr, &BatchOptions::help},
+};
+
+const Flag* FindFlag(std::string_view name) {
+    for (const Flag& flag : kFlags)
+        if (flag.name == name)
+            return &flag;
+    return nullptr;
+}
+
+}  // namespace
+
+bool ParseBatchArguments(int argc, char** argv, BatchOptions& options, std::string& error) {
+    bool onlyFiles = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (onlyFiles || arg.size() < 2 || arg.substr(0, 2) != "--") {
+            options.files.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        std::string_view name = arg;
+        std::string_view inlineValue;
+        bool hasInline = false;
+        if (size_t eq = arg.find('='); eq != std::string_view::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+            hasInline = true;
+        }
+        const Flag* flag = FindFlag(name);
+        if (flag == nullptr) {
+            error = "unknown option " + std::string(name);
+            return false;
+        }
+        if (flag->given != nullptr)
+            options.*(flag->given) = true;
+        if (flag->value.empty())
+            continue;
+        if (hasInline) {
+            options.*(flag->text) = std::string(inlineValue);
+        } else if (i + 1 < argc) {
+            options.*(flag->text) = argv[++i];
+        } else {
+            error = std::string(name) + " needs " + std::string(flag->value);
+            return false;
+        }
+    }
+    if (options.help)
+        return true;
+    if (options.out.empty()) {
+        error = "--out DIR is required";
+        return false;
+    }
+    return true;
+}
+
+std::string BatchHelpText() {
+    std::string text = "usage: foliant-batch";
+    for (const Flag& flag : kFlags) {
+        if (flag.name == "--help")
+            continue;
+        std::string shown = std::string(flag.name) + (flag.value.empty() ? "" : " ") +
+                            std::string(flag.value);
+        text += flag.name == "--out" ? " " + shown : " [" + shown + "]";
+    }
+    text += " FILE...\n\nConverts documents (.txt, .htm, .html, .asp, .php, .rtf, .doc) into\n"
+            "the text pieces of a book, as the desktop program does.\n\n";
+    for (const Flag& flag : kFlags) {
+        std::string shown = "  " + std::string(flag.name) + (flag.value.empty() ? "" : " ") +
+                            std::string(flag.value);
+        shown.resize(std::max<size_t>(shown.size() + 1, 16), ' ');
+        text += shown + std::string(flag.help) + "\n";
+    }
+    text += "\nExit codes: 0 done, 1 stopped, 2 refused, 3 settings or language file unusable.\n";
+    return text;
+}

@@ -1,0 +1,231 @@
+// Cmd_Output, EstimatePieces, ConvertAndCutFile and TempFolder.
+#include "convert/Mod_Function.h"
+
+#include <algorithm>
+#include <limits>
+#include <random>
+
+#include "convert/Mod_Htm2Txt.h"
+#include "convert/OutputFolder.h"
+#include "convert/TextCutter.h"
+#include "convert/doc/DocReader.h"
+#include "convert/rtf/RtfReader.h"
+
+namespace {
+
+constexpr int kRandomRange = 1000;
+
+std::string LastFourLower(const std::string& path) {
+    std::string x = path.size() > 4 ? path.substr(path.size() - 4) : path;
+    for (char& c : x)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return x;
+}
+
+std::string ReplaceEvery(std::string text, const std::string& find, const std::string& with) {
+    for (size_t at = text.find(find); at != std::string::npos; at = text.find(find, at + with.size()))
+        text.replace(at, find.size(), with);
+    return text;
+}
+
+enum class InputKind { Text, Html, Rtf, Doc, Unknown };
+
+InputKind KindOf(const std::string& path) {
+    std::string x = LastFourLower(path);
+    if (x == ".txt" || x == "text")
+        return InputKind::Text;
+    if (x == ".htm" || x == "html" || x == ".asp" || x == ".php")
+        return InputKind::Html;
+    if (x == ".rtf")
+        return InputKind::Rtf;
+    if (x == ".doc")
+        return InputKind::Doc;
+    return InputKind::Unknown;
+}
+
+}  // namespace
+
+std::string TemporaryFileName(const std::string& tempFolder, const CalendarDate& date,
+                              uint32_t tickCount, const std::string& tag, int random) {
+    return tempFolder + std::to_string(date.year) + std::to_string(date.month) +
+           std::to_string(date.day) + std::to_string(static_cast<int32_t>(tickCount)) + tag +
+           std::to_string(random) + ".txt";
+}
+
+int32_t EstimateFor(int64_t totalBytes, size_t itemCount, const AppSettings& settings) {
+    int32_t S = 0;
+    int32_t index = settings.CutTypeIndex;
+    if (index >= 0 && static_cast<size_t>(index) < settings.CutTypes.size())
+        S = settings.CutTypes[static_cast<size_t>(index)].SingleFileSize;
+    int64_t estimate;
+    if (S > 0) {
+        estimate = totalBytes / (static_cast<int64_t>(S) * (static_cast<int64_t>(index) + 1));
+        estimate += estimate / 10;
+    } else {
+        estimate = static_cast<int64_t>(itemCount);
+    }
+    return static_cast<int32_t>(std::min<int64_t>(estimate, std::numeric_limits<int32_t>::max()));
+}
+
+bool IsPerFileMode(const AppSettings& settings) {
+    return settings.CutTypes.empty() || settings.CutTypes.back().SingleFileSize == 0;
+}
+
+void ConversionRun::EstimatePieces(const std::vector<std::string>& importList) {
+    // A file that can no longer be measured counts as empty.
+    int64_t total = 0;
+    for (const std::string& path : importList) {
+        int64_t size = 0;
+        if (sys_.FileSize(path, size))
+            total += size;
+    }
+    state_.PieceEstimate = EstimateFor(total, importList.size(), settings_);
+}
+
+std::string ConversionRun::TempFolder() {
+    std::string folder = sys_.GetEnv("TEMP");
+    if (folder.empty())
+        folder = sys_.SystemTempFolder();
+    if (folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+std::string ConversionRun::MakeTemporaryName(const std::string& tag) {
+    std::minstd_rand generator(sys_.TickCount());
+    std::uniform_real_distribution<double> fraction(0.0, 1.0);
+    int r = kRandomRange - 1 - static_cast<int>(fraction(generator) * kRandomRange);
+    std::string folder = TempFolder();
+    CalendarDate today = sys_.Today();
+    uint32_t tick = sys_.TickCount();
+    std::string name = TemporaryFileName(folder, today, tick, tag, r);
+    // Never reuse a name that is already taken.
+    for (int tries = 1; tries < kRandomRange && sys_.FileExists(name); ++tries)
+        name = TemporaryFileName(folder, today, tick, tag, (r + tries) % kRandomRange);
+    return name;
+}
+
+void ConversionRun::ConvertAndCutFile(const std::string& path) {
+    struct WorkItem {
+        std::string path;
+        bool deleteAfter;
+    };
+    std::vector<WorkItem> work;  // List2
+    InputKind kind = KindOf(path);
+    if (kind == InputKind::Unknown) {
+        host_.InputSkipped(path, SkipReason::UnknownEnding);
+        return;
+    }
+    if (!sys_.FileExists(path)) {
+        host_.InputSkipped(path, SkipReason::Unreadable);
+        return;
+    }
+    bool converted = true;
+    switch (kind) {
+    case InputKind::Text:
+        work.push_back({path, false});
+        break;
+    case InputKind::Html: {
+        std::string temporary = MakeTemporaryName("htm");
+        converted = HtmlToText(sys_, path, temporary,
+                               [this](int percent) { host_.SetFileProgress(percent); });
+        work.push_back({temporary, true});
+        break;
+    }
+    case InputKind::Rtf: {
+        std::string temporary = MakeTemporaryName("rtf");
+        converted = converters_.RtfToText(path, temporary);
+        work.push_back({temporary, true});
+        break;
+    }
+    case InputKind::Doc: {
+        std::string temporary = MakeTemporaryName("doc");
+        converted = converters_.DocToText(path, temporary);
+        work.push_back({temporary, true});
+        break;
+    }
+    case InputKind::Unknown:
+        break;
+    }
+
+    CutSettings cut = CutSettingsFrom(settings_);
+    for (const WorkItem& item : work) {
+        CutResult result = CutTextFile(sys_, item.path, cut, *writer_,
+                                       [this] { host_.PumpMessages(); });
+        if (item.deleteAfter)
+            sys_.RemoveFile(item.path);
+        if (!converted || result == CutResult::Missing)
+            host_.InputSkipped(path, SkipReason::Unreadable);
+    }
+}
+
+RunOutcome ConversionRun::Cmd_Output() {
+    std::vector<std::string> importList = host_.ImportList();
+    if (!FixInput(host_.BookNameText(), importList.size(), lang_, host_))
+        return RunOutcome::Refused;
+    std::string folder =
+        OutputFolderRule(sys_, host_.ChooseOutputFolder(lang_.Text(kStrOutputFolderTitle)));
+    if (folder.empty())
+        return RunOutcome::Refused;
+
+    host_.SetBusy(true);
+    state_.StopRequested = false;
+    settings_.BookName = host_.BookNameText();
+    settings_.OutPutDir = folder + settings_.BookName + "\\";
+    sys_.CreateFolder(settings_.OutPutDir);
+    state_.PieceCount = 0;
+    EstimatePieces(importList);
+    host_.SetOverallProgress(0);
+    host_.SetFileProgress(0);
+
+    bool perFile = IsPerFileMode(settings_);
+    PieceWriter writer(sys_, host_, state_, settings_.OutPutDir, perFile);
+    writer_ = &writer;
+    writer.SetBookName(settings_.BookName);
+    for (const std::string& item : importList) {
+        host_.PumpMessages();
+        if (perFile) {
+            settings_.BookName = BaseNameOf(item);
+            writer.SetBookName(settings_.BookName);
+        }
+        if (state_.StopRequested) {
+            if (host_.AskYesNo(lang_.Text(kStrStopQuestion)))
+                break;
+            state_.StopRequested = false;
+        }
+        host_.SetStatus(lang_.Text(kStrProcessing) + item);
+        ConvertAndCutFile(item);
+    }
+    writer_ = nullptr;
+
+    host_.SetOverallProgress(100);
+    host_.SetFileProgress(0);
+    RunOutcome outcome;
+    if (state_.StopRequested) {
+        host_.ShowMessage(lang_.Text(kStrStopped));
+        outcome = RunOutcome::Stopped;
+    } else {
+        settings_.BookName = host_.BookNameText();
+        host_.ShowMessage(ReplaceEvery(lang_.Text(kStrFinished), "@BookName", settings_.BookName));
+        outcome = RunOutcome::Finished;
+    }
+    host_.SetBusy(false);
+    return outcome;
+}
+
+bool ReaderConverters::RtfToText(const std::string& source, const std::string& target) {
+    std::string rtf;
+    std::string text;
+    if (!sys_.ReadFile(source, rtf) || !RtfToPlainText(sys_, rtf, text))
+        return false;
+    return sys_.WriteFile(target, text + "\r\n");
+}
+
+bool ReaderConverters::DocToText(const std::string& source, const std::string& target) {
+    std::string doc;
+    std::string text;
+    if (!sys_.ReadFile(source, doc) || !DocToPlainText(sys_, doc, text))
+        return false;
+    return sys_.WriteFile(target, text);
+}

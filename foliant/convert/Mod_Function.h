@@ -1,0 +1,69 @@
+// The conversion run: checks, output folder, then every file of the import
+// list turned into text, cut and written as pieces, with progress, status
+// and a stop request between files. It talks to its window only through
+// RunHost, so the desktop window, the command line and tests drive it alike.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "convert/RunHost.h"
+#include "shell/LanguageTable.h"
+#include "shell/Mod_DIM.h"
+#include "sys/System.h"
+
+class PieceWriter;
+
+enum class RunOutcome { Refused, Finished, Stopped };
+
+// The temporary text file name: folder, date without leading zeros, tick
+// count as a signed number, converter tag, random number, ".txt".
+std::string TemporaryFileName(const std::string& tempFolder, const CalendarDate& date,
+                              uint32_t tickCount, const std::string& tag, int random);
+
+// The piece estimate for files totalling 'totalBytes', 'itemCount' items.
+int32_t EstimateFor(int64_t totalBytes, size_t itemCount, const AppSettings& settings);
+
+// True when the last cut type does not cut: one output file per input.
+bool IsPerFileMode(const AppSettings& settings);
+
+class ConversionRun {
+public:
+    ConversionRun(System& sys, AppSettings& settings, const LanguageTable& lang, RunHost& host,
+                  DocumentConverters& converters, RunState& state)
+        : sys_(sys), settings_(settings), lang_(lang), host_(host), converters_(converters),
+          state_(state) {}
+
+    // The whole run of the output button.
+    RunOutcome Cmd_Output();
+    // The stop button: the run asks before its next file.
+    void Cmd_StopOutput() { state_.StopRequested = true; }
+
+    void EstimatePieces(const std::vector<std::string>& importList);
+    // TEMP with a trailing backslash; the system's folder when TEMP is unset.
+    std::string TempFolder();
+
+private:
+    void ConvertAndCutFile(const std::string& path);
+    std::string MakeTemporaryName(const std::string& tag);
+
+    System& sys_;
+    AppSettings& settings_;
+    const LanguageTable& lang_;
+    RunHost& host_;
+    DocumentConverters& converters_;
+    RunState& state_;
+    PieceWriter* writer_ = nullptr;  // set while the run goes
+};
+
+// The converters of the document readers: RTF and Word files read whole
+// and written as plain text.
+class ReaderConverters final : public DocumentConverters {
+public:
+    explicit ReaderConverters(System& sys) : sys_(sys) {}
+    bool RtfToText(const std::string& source, const std::string& target) override;
+    bool DocToText(const std::string& source, const std::string& target) override;
+
+private:
+    System& sys_;
+};

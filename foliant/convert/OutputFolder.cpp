@@ -1,0 +1,107 @@
+// FixInput, the output folder rule, base names and the piece writer.
+#include "convert/OutputFolder.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr int32_t kNumberedDigits = 4;
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+}  // namespace
+
+bool FixInput(const std::string& bookName, size_t itemCount, const LanguageTable& lang,
+              RunHost& host) {
+    if (bookName.empty()) {
+        host.ShowMessage(lang.Text(kStrNoBookName));
+        host.FocusBookName();
+        return false;
+    }
+    // "." and ".." would put the book's files beside or above the folder.
+    if (bookName.find_first_of(kForbiddenNameChars) != std::string::npos ||
+        bookName.find_first_not_of('.') == std::string::npos) {
+        host.ShowMessage(lang.Text(kStrBadBookName));
+        host.FocusBookName();
+        return false;
+    }
+    if (itemCount == 0) {
+        host.ShowMessage(lang.Text(kStrNoFiles));
+        return false;
+    }
+    return true;
+}
+
+std::string OutputFolderRule(System& sys, const std::string& chosen) {
+    if (chosen.empty())
+        return std::string();
+    std::string folder = chosen;
+    if (folder.back() != '\\')
+        folder += '\\';
+    if (!sys.FolderExists(folder))
+        return std::string();
+    return folder;
+}
+
+std::string BaseNameOf(const std::string& path) {
+    size_t slash = path.rfind('\\');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(0, dot);
+}
+
+int OverallProgress(int32_t pieceCount, int32_t pieceEstimate) {
+    constexpr int kCap = 99;
+    if (pieceEstimate <= 0)
+        return kCap;
+    int64_t percent = static_cast<int64_t>(pieceCount) * 100 / pieceEstimate;
+    return static_cast<int>(std::min<int64_t>(percent, kCap));
+}
+
+std::string PieceNumberText(int32_t pieceCount) {
+    std::string digits = std::to_string(pieceCount);
+    if (digits.size() < kNumberedDigits)
+        digits.insert(0, kNumberedDigits - digits.size(), '0');
+    return digits;
+}
+
+std::string PieceWriter::NextPieceName() const {
+    if (!perFileMode_)
+        return bookName_ + PieceNumberText(state_.PieceCount) + ".txt";
+    std::string name = bookName_ + ".txt";
+    for (int n = 2; namesUsed_.count(LowerAscii(name)) != 0; ++n)
+        name = bookName_ + " (" + std::to_string(n) + ").txt";
+    return name;
+}
+
+bool PieceWriter::BeginPiece() {
+    std::string name = NextPieceName();
+    if (perFileMode_)
+        namesUsed_.insert(LowerAscii(name));
+    std::unique_ptr<FileWriter> file = sys_.CreateForWriting(runFolder_ + name);
+    if (!file)
+        return false;
+    piece_ = std::make_unique<BufferedWriter>(std::move(file));
+    return true;
+}
+
+bool PieceWriter::AppendPiece(std::string_view bytes) {
+    return piece_ && piece_->Write(bytes);
+}
+
+bool PieceWriter::EndPiece() {
+    if (!piece_)
+        return false;
+    bool ok = piece_->Write(kCrLf);
+    ok = piece_->Close() && ok;
+    piece_.reset();
+    ++state_.PieceCount;
+    host_.SetOverallProgress(OverallProgress(state_.PieceCount, state_.PieceEstimate));
+    return ok;
+}

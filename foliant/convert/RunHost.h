@@ -1,0 +1,52 @@
+// What a conversion run needs from the window (or tool) that started it,
+// the run's shared state, and the converters of formatted documents.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Shared by the run, the cutter and the piece writer; reset by every run.
+struct RunState {
+    bool StopRequested = false;
+    int32_t PieceCount = 0;     // pieces written so far, the number of the next
+    int32_t PieceEstimate = 0;  // estimated pieces of the run
+};
+
+enum class SkipReason { UnknownEnding, Unreadable };
+
+// The desktop window, the command line and test scripts implement this.
+class RunHost {
+public:
+    virtual ~RunHost() = default;
+
+    // The book-name box and the import list (full paths, in order).
+    virtual std::string BookNameText() = 0;
+    virtual std::vector<std::string> ImportList() = 0;
+    // The folder dialog, titled 'title'; empty when the user cancels.
+    virtual std::string ChooseOutputFolder(const std::string& title) = 0;
+
+    virtual void ShowMessage(const std::string& text) = 0;
+    virtual bool AskYesNo(const std::string& text) = 0;
+    virtual void FocusBookName() = 0;
+
+    virtual void SetStatus(const std::string& text) = 0;
+    virtual void SetOverallProgress(int percent) = 0;  // ProgressBar1
+    virtual void SetFileProgress(int percent) = 0;     // ProgressBar2
+    // True: progress panel shown, main panel disabled.
+    virtual void SetBusy(bool busy) = 0;
+    // Lets pending window messages through; a stop click lands here.
+    virtual void PumpMessages() = 0;
+
+    // An input that yields nothing; the desktop window ignores this.
+    virtual void InputSkipped(const std::string& /*path*/, SkipReason /*why*/) {}
+};
+
+// The converters of RTF and Word documents. Each writes the document's
+// plain text into 'target'; false (and possibly no target) on failure.
+class DocumentConverters {
+public:
+    virtual ~DocumentConverters() = default;
+    virtual bool RtfToText(const std::string& source, const std::string& target) = 0;
+    virtual bool DocToText(const std::string& source, const std::string& target) = 0;
+};

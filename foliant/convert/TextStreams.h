@@ -1,0 +1,52 @@
+// Buffered line reading and writing on top of the system seam's streams.
+// Lines end at CR or CR LF; a lone LF stays inside the line.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "sys/System.h"
+
+constexpr size_t kStreamBufferSize = 64 * 1024;
+
+class LineReader {
+public:
+    explicit LineReader(std::unique_ptr<FileReader> file) : file_(std::move(file)) {}
+
+    // True when no byte is left (or reading failed).
+    bool AtEnd();
+    // Appends the next line, without its terminator, to 'line'. False at
+    // the end of the file.
+    bool ReadLine(std::string& line);
+    // Hands out the next raw bytes, at most one buffer; empty at the end.
+    std::string_view ReadChunk();
+    bool Failed() const { return failed_; }
+
+private:
+    bool Fill();
+
+    std::unique_ptr<FileReader> file_;
+    std::unique_ptr<char[]> buffer_ = std::make_unique<char[]>(kStreamBufferSize);
+    size_t begin_ = 0;
+    size_t end_ = 0;
+    bool eof_ = false;
+    bool failed_ = false;
+};
+
+class BufferedWriter {
+public:
+    explicit BufferedWriter(std::unique_ptr<FileWriter> file) : file_(std::move(file)) {}
+
+    bool Write(std::string_view bytes);
+    // Flushes and closes; true when everything reached the file.
+    bool Close();
+    bool Failed() const { return failed_; }
+
+private:
+    bool Flush();
+
+    std::unique_ptr<FileWriter> file_;
+    std::string buffer_;
+    bool failed_ = false;
+};

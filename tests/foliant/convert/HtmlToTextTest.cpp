@@ -1,0 +1,167 @@
+// HtmlToText and its line helpers: the entity table, block cutting, tag
+// stripping across lines, blank lines, progress, and linear time on long
+// lines and long open script blocks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "convert/Mod_Htm2Txt.h"
+#include "support/TempFolder.h"
+#include "sys/System.h"
+
+namespace {
+
+TEST(IsBlankText, OnlyEmptyAndOneBlank) {
+    EXPECT_TRUE(IsBlankText(""));
+    EXPECT_TRUE(IsBlankText(" "));
+    EXPECT_FALSE(IsBlankText("  "));
+    EXPECT_FALSE(IsBlankText("\t"));
+    EXPECT_FALSE(IsBlankText("\r\n"));
+    EXPECT_FALSE(IsBlankText("a"));
+}
+
+struct EntityCase {
+    const char* line;
+    const char* decoded;
+};
+
+TEST(DecodeLineEntities, FollowsTheTableInOrder) {
+    const EntityCase cases[] = {
+        {"a&nbsp;b&NBSP;c", "a b c"},
+        {"fish &amp; chips", "fish & chips"},
+        {"&amp;nbsp;", "&nbsp;"},        // step 1 ran before step 2 made it
+        {"&amp;lt;", "<"},               // step 2 feeds step 8
+        {"x&#8212;y", "x\x97y"},
+        {"&QUOT;hi&quot;", "\"hi\""},
+        {"one<br>two<BR>three", "one\r\ntwo\r\nthree"},
+        {"<P>x<p>", "\r\nx\r\n"},
+        {"<br/><p class=a>", "<br/><p class=a>"},
+        {"&gt;&lt;", "><"},
+        {"&GT;&LT;", "&GT;&LT;"},        // exact case only
+        {"a   b", "a b"},                // pairs of blanks go
+        {"a    b", "ab"},
+        {" \t ", "  "},                  // the tab goes after the pairs
+        {"\tx\t", "x"},
+    };
+    for (const EntityCase& c : cases)
+        EXPECT_EQ(DecodeLineEntities(c.line), c.decoded) << c.line;
+}
+
+TEST(DecodeLineEntities, CanLeaveBracketsForLater) {
+    EntityOptions keep;
+    keep.decodeBrackets = false;
+    EXPECT_EQ(DecodeLineEntities("a &lt; b &gt; c", keep), "a &lt; b &gt; c");
+}
+
+TEST(CutTagBlock, CutsTheFirstBlockOnly) {
+    EXPECT_EQ(CutTagBlock("x<script>a</script>y<script>b</script>z", "script"),
+              "xy<script>b</script>z");
+    EXPECT_EQ(CutTagBlock("<STYLE>p{}</Style>Hello", "style"), "Hello");
+    EXPECT_EQ(CutTagBlock("no block here", "script"), "no block here");
+    EXPECT_EQ(CutTagBlock("<script>open", "script"), "<script>open");
+}
+
+TEST(CutTagBlock, AClosingTagBeforeTheOpeningOneDoesNotCount) {
+    EXPECT_EQ(CutTagBlock("a</script>b<script>c", "script"), "a</script>b<script>c");
+    EXPECT_EQ(CutTagBlock("a</script>b<script>c</script>d", "script"), "a</script>bd");
+}
+
+class HtmlToTextTest : public ::testing::Test {
+protected:
+    // Converts 'page' and returns the target's bytes.
+    std::string Convert(const std::string& page) {
+        dir.Write("page.htm", page);
+        progress.clear();
+        EXPECT_TRUE(HtmlToText(sys, dir.File("page.htm"), dir.File("out.txt"),
+                               [this](int p) { progress.push_back(p); }));
+        return dir.Read("out.txt");
+    }
+
+    System& sys = PlatformSystem();
+    TempFolder dir;
+    std::vector<int> progress;
+};
+
+TEST_F(HtmlToTextTest, LinesOfThePageBecomeText) {
+    const EntityCase cases[] = {
+        {"a<b>bold</b>c", "aboldc\r\n"},
+        {"<a\r\nhref=x>link", "link\r\n"},
+        {"if a &lt; b then", "if a < b then\r\n"},
+        {"x &LT; y &Gt; z", "x < y > z\r\n"},
+        {"one<br>two", "one\r\ntwo\r\n"},
+        {"<br><br><br>", "\r\n\r\n"},
+        {"<div>\r\n \r\n  \r\n    \r\nend", "end\r\n"},
+        {" \t ", "  \r\n"},
+        {"x<script>a</script>y<script>b</script>z", "xybz\r\n"},
+        {"<style>p{}</style>Hello", "Hello\r\n"},
+        {"&amp;nbsp;", "&nbsp;\r\n"},
+        {"&lt;br&gt; is a tag", "<br> is a tag\r\n"},
+        {"<a title=\"&gt;\">x</a>", "x\r\n"},
+        {"a\nb", "a\nb\r\n"},
+        {"one\rtwo\r\n\r\nthree", "one\r\ntwo\r\nthree\r\n"},
+    };
+    for (const EntityCase& c : cases)
+        EXPECT_EQ(Convert(c.line), c.decoded) << c.line;
+}
+
+TEST_F(HtmlToTextTest, AScriptOverSeveralLinesGoesWithTheLinesBetween) {
+    EXPECT_EQ(Convert("before\r\nx<script>\r\nvar a;\r\nvar b;\r\n</script>after\r\nend"),
+              "before\r\nxafter\r\nend\r\n");
+}
+
+TEST_F(HtmlToTextTest, AnUnclosedScriptStaysAndItsTagsAreStripped) {
+    EXPECT_EQ(Convert("<script>one\r\ntwo"), "onetwo\r\n");
+}
+
+TEST_F(HtmlToTextTest, AnEmptySourceGivesAnEmptyTargetAndNoProgress) {
+    EXPECT_EQ(Convert(""), "");
+    EXPECT_TRUE(progress.empty());
+}
+
+TEST_F(HtmlToTextTest, ProgressClimbsToOneHundred) {
+    std::string page;
+    for (int i = 0; i < 100; ++i)
+        page += "line " + std::to_string(i) + "\r\n";
+    Convert(page);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_LT(progress.front(), 5);
+}
+
+TEST_F(HtmlToTextTest, AMissingSourceCreatesNoTarget) {
+    EXPECT_FALSE(HtmlToText(sys, dir.File("none.htm"), dir.File("out.txt"), nullptr));
+    EXPECT_FALSE(dir.Exists("out.txt"));
+}
+
+TEST_F(HtmlToTextTest, LongLinesAndLongOpenBlocksConvertWhole) {
+    std::string line;
+    for (int i = 0; i < 4000; ++i)
+        line += "<i>abcdefg</i>";  // 56,000 characters
+    EXPECT_EQ(Convert(line).size(), 4000u * 7 + 2);
+
+    // An open script of many short lines: lines are joined until the
+    // block passes 64 KB, then it is given up and its text stays.
+    const size_t lines = 40000;
+    std::string page = "<script>\r\n";
+    for (size_t i = 0; i < lines; ++i)
+        page += "v;\r\n";
+    size_t joined = (65536 - 8) / 2 + 1;  // first length above 64 KB
+    std::string text = Convert(page);
+    EXPECT_EQ(text.size(), joined * 2 + 2 + (lines - joined) * 4);
+    EXPECT_EQ(text.substr(joined * 2 - 4, 10), "v;v;\r\nv;\r\n");
+}
+
+TEST_F(HtmlToTextTest, ALargePageConvertsWhole) {
+    std::string line = "<p>Some <b>bold</b> text &amp; more</p>\r\n";
+    std::string page;
+    while (page.size() < 30u * 1024 * 1024)
+        page += line;
+    size_t lines = page.size() / line.size();
+    std::string text = Convert(page);
+    EXPECT_EQ(text.size(), lines * std::string("\r\nSome bold text & more\r\n").size());
+}
+
+}  // namespace

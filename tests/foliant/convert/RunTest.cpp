@@ -1,0 +1,331 @@
+// The conversion run through a scripted host: the input checks, the output
+// folder rule, piece names in both modes, the stop question, progress,
+// the estimate, temporary files, and skipped inputs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "convert/Mod_Function.h"
+#include "convert/OutputFolder.h"
+#include "ScriptedHost.h"
+#include "shell/LanguageTable.h"
+#include "support/TempFolder.h"
+#include "sys/System.h"
+
+namespace {
+
+// The names of the files in a folder given in the core's form.
+std::vector<std::string> NamesIn(const std::string& corePath) {
+    std::string native = corePath;
+#ifndef _WIN32
+    native.erase(0, 2);  // "Z:"
+    for (char& c : native)
+        if (c == '\\')
+            c = '/';
+#endif
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(native))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// Converters that write a fixed text, standing in for the document readers.
+class FakeConverters : public DocumentConverters {
+public:
+    explicit FakeConverters(System& sys) : sys_(sys) {}
+    bool RtfToText(const std::string&, const std::string& target) override {
+        return sys_.WriteFile(target, "rich\r\n");
+    }
+    bool DocToText(const std::string&, const std::string&) override { return false; }
+
+private:
+    System& sys_;
+};
+
+class RunTest : public ::testing::Test {
+protected:
+    RunTest() : sys(PlatformSystem()), converters(sys) {
+        EXPECT_FALSE(ReadLanguageFile(sys, PackageFolderForTests(), "eng", lang));
+        sys.env["TEMP"] = temp.Path();
+        out.Write("keep.me", "x");
+        host.folder = out.Path();
+        // Per-file mode as shipped.
+        settings.CutTypeNum = 0;
+        settings.CutTypes = {{0, 256}};
+        settings.CutWordNum = 0;
+        settings.CutWords = {"\r\n"};
+        settings.KeepFileSize = 34;
+    }
+
+    void UseCutting(int32_t S, int32_t W, int32_t K) {
+        settings.CutTypes = {{S, W}};
+        settings.KeepFileSize = K;
+    }
+
+    // Writes an input file and puts it on the import list.
+    std::string Input(const std::string& name, const std::string& text) {
+        in.Write(name, text);
+        host.files.push_back(in.File(name));
+        return in.File(name);
+    }
+
+    RunOutcome Run() {
+        ConversionRun run(sys, settings, lang, host, converters, state);
+        host.onPump = [&] {
+            if (stopAtPump > 0 && host.pumps == stopAtPump)
+                run.Cmd_StopOutput();
+        };
+        return run.Cmd_Output();
+    }
+
+    std::string Output(const std::string& name) { return out.Read(host.bookName + "/" + name); }
+    bool OutputExists(const std::string& name) { return out.Exists(host.bookName + "/" + name); }
+
+    EnvironmentSystem sys;
+    LanguageTable lang;
+    AppSettings settings;
+    ScriptedHost host;
+    FakeConverters converters;
+    RunState state;
+    TempFolder in, out, temp;
+    int stopAtPump = 0;
+};
+
+TEST_F(RunTest, BookNameAndListAreCheckedFirst) {
+    Input("a.txt", "a");
+    host.bookName = "";
+    EXPECT_EQ(Run(), RunOutcome::Refused);
+    host.bookName = "a:b";
+    EXPECT_EQ(Run(), RunOutcome::Refused);
+    host.bookName = "Fine";
+    host.files.clear();
+    EXPECT_EQ(Run(), RunOutcome::Refused);
+    EXPECT_EQ(host.messages, (std::vector<std::string>{lang.Text(10), lang.Text(11), lang.Text(12)}));
+    EXPECT_EQ(host.focusCount, 2);
+    EXPECT_FALSE(out.Exists("Fine"));
+}
+
+TEST_F(RunTest, EveryForbiddenCharacterIsRefusedAndDotsAreFine) {
+    std::vector<std::string> bad = {".", ".."};
+    for (char c : std::string(kForbiddenNameChars))
+        bad.push_back(std::string("a") + c + "b");
+    for (const std::string& name : bad) {
+        ScriptedHost quiet;
+        EXPECT_FALSE(FixInput(name, 1, lang, quiet)) << name;
+        EXPECT_EQ(quiet.messages, std::vector<std::string>{lang.Text(11)});
+    }
+    ScriptedHost quiet;
+    EXPECT_TRUE(FixInput("a.b", 1, lang, quiet));
+    EXPECT_TRUE(FixInput("...x", 1, lang, quiet));
+    EXPECT_TRUE(quiet.messages.empty());
+}
+
+TEST_F(RunTest, NoFolderOrAMissingFolderMeansNoRunAndNoMessage) {
+    Input("a.txt", "a");
+    host.folder = "";
+    EXPECT_EQ(Run(), RunOutcome::Refused);
+    host.folder = out.File("not-there");
+    EXPECT_EQ(Run(), RunOutcome::Refused);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.folderTitle, lang.Text(9));
+}
+
+TEST_F(RunTest, AnEmptyExistingFolderIsAccepted) {
+    TempFolder empty;
+    host.folder = empty.Path() + "\\";  // one backslash is enough
+    Input("a.txt", "alpha");
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    EXPECT_EQ(empty.Read("Book/a.txt"), "alpha\r\n\r\n");
+    EXPECT_EQ(settings.OutPutDir, empty.Path() + "\\Book\\");
+}
+
+TEST_F(RunTest, NumberedPiecesFormOneSequenceOverAllFiles) {
+    UseCutting(10, 0, 0);  // the last entry cuts: numbered mode
+    host.bookName = "My Book";
+    Input("one.txt", "0123456789abcde");                 // 17 bytes: 2 pieces
+    Input("two.txt", "0123456789\r\nabcdefghi\r\nxyz");  // 3 pieces
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(OutputExists("My Book000" + std::to_string(i) + ".txt")) << i;
+    EXPECT_FALSE(OutputExists("My Book0005.txt"));
+    EXPECT_EQ(Output("My Book0000.txt"), "0123456789\r\n");
+    EXPECT_EQ(Output("My Book0001.txt"), "abcde\r\n\r\n");
+    EXPECT_EQ(state.PieceCount, 5);
+}
+
+TEST_F(RunTest, PerFilePiecesAreNamedAfterTheirInputs) {
+    host.bookName = "Set";
+    Input("chapter.1.htm", "<p>Hello</p>");
+    Input("notes.txt", "plain");
+    Input("context", "no dot");
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    EXPECT_EQ(Output("chapter.1.txt"), "\r\nHello\r\n\r\n");
+    EXPECT_EQ(Output("notes.txt"), "plain\r\n\r\n");
+    EXPECT_EQ(Output(".txt"), "no dot\r\n\r\n");
+    // The finish message names the book of the book-name box.
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find("Set"), std::string::npos);
+    EXPECT_EQ(host.messages[0].find("@BookName"), std::string::npos);
+    EXPECT_EQ(settings.BookName, "Set");
+}
+
+TEST_F(RunTest, SameBaseNamesInPerFileModeKeepEveryPiece) {
+    in.Write("sub/notes.htm", "<b>second</b>");
+    Input("notes.txt", "first");
+    host.files.push_back(in.File("sub\\notes.htm"));
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    EXPECT_EQ(Output("notes.txt"), "first\r\n\r\n");
+    EXPECT_EQ(Output("notes (2).txt"), "second\r\n\r\n");
+}
+
+TEST_F(RunTest, SeveralPiecesOfOneInputInPerFileModeKeepEveryPiece) {
+    settings.CutTypes = {{10, 0}, {0, 256}};  // index 0 cuts, the last does not
+    settings.CutTypeNum = 1;
+    settings.KeepFileSize = 0;
+    Input("long.txt", "0123456789\r\nabcdefghij\r\n");
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    EXPECT_EQ(Output("long.txt"), "0123456789\r\n");
+    EXPECT_EQ(Output("long (2).txt"), "\r\nabcdefgh\r\n");
+    EXPECT_EQ(Output("long (3).txt"), "ij\r\n\r\n");
+}
+
+TEST(PieceNumberText, FourDigitsThenWider) {
+    EXPECT_EQ(PieceNumberText(0), "0000");
+    EXPECT_EQ(PieceNumberText(42), "0042");
+    EXPECT_EQ(PieceNumberText(9999), "9999");
+    EXPECT_EQ(PieceNumberText(10000), "10000");
+    EXPECT_EQ(PieceNumberText(123456), "123456");
+}
+
+TEST_F(RunTest, EndingsAreComparedInLowerCase) {
+    Input("report.PDF", "pdf");
+    Input("NOTES.TXT", "notes");
+    Input("page.HTML", "<i>page</i>");
+    Input("doc.rtf", "{\\rtf1}");
+    Input("word.doc", "word");
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    EXPECT_TRUE(OutputExists("NOTES.txt"));
+    EXPECT_TRUE(OutputExists("page.txt"));
+    EXPECT_EQ(Output("doc.txt"), "rich\r\n\r\n");
+    EXPECT_FALSE(OutputExists("report.txt"));
+    EXPECT_FALSE(OutputExists("word.txt"));
+    EXPECT_EQ(host.skipped, (std::vector<std::string>{in.File("report.PDF"), in.File("word.doc")}));
+}
+
+TEST_F(RunTest, TemporaryFilesLiveInTempOnlyWhileTheirInputIsCut) {
+    Input("a.htm", "<p>a</p>");
+    Input("b.rtf", "{\\rtf1 b}");
+    Input("c.txt", "c");
+    std::vector<std::vector<std::string>> seen;  // TEMP's names at each pump
+    ConversionRun run(sys, settings, lang, host, converters, state);
+    host.onPump = [&] { seen.push_back(NamesIn(temp.Path())); };
+    EXPECT_EQ(run.Cmd_Output(), RunOutcome::Finished);
+
+    // Pumps: before a, in a's cut, before b, in b's cut, before c, in c's cut.
+    ASSERT_EQ(seen.size(), 6u);
+    EXPECT_TRUE(seen[0].empty());
+    ASSERT_EQ(seen[1].size(), 1u);
+    EXPECT_NE(seen[1][0].find("htm"), std::string::npos);
+    EXPECT_TRUE(seen[2].empty());
+    ASSERT_EQ(seen[3].size(), 1u);
+    EXPECT_NE(seen[3][0].find("rtf"), std::string::npos);
+    EXPECT_TRUE(seen[5].empty());
+    EXPECT_TRUE(NamesIn(temp.Path()).empty());
+    EXPECT_TRUE(sys.FileExists(in.File("c.txt")));
+    EXPECT_EQ(Output("c.txt"), "c\r\n\r\n");
+}
+
+TEST_F(RunTest, StopAnsweredYesEndsBeforeTheNextFile) {
+    for (int i = 1; i <= 5; ++i)
+        Input("f" + std::to_string(i) + ".txt", "text " + std::to_string(i));
+    // Pumps: one before each file, one per line inside the cutter.
+    stopAtPump = 4;  // while file 2 is cut
+    host.answers = {true};
+    EXPECT_EQ(Run(), RunOutcome::Stopped);
+    EXPECT_TRUE(OutputExists("f1.txt"));
+    EXPECT_TRUE(OutputExists("f2.txt"));
+    EXPECT_FALSE(OutputExists("f3.txt"));
+    EXPECT_EQ(host.questions, std::vector<std::string>{lang.Text(31)});
+    EXPECT_EQ(host.messages, std::vector<std::string>{lang.Text(32)});
+    EXPECT_TRUE(state.StopRequested);
+}
+
+TEST_F(RunTest, StopAnsweredNoGoesOnAndAsksAgainAfterTheNextPress) {
+    for (int i = 1; i <= 5; ++i)
+        Input("f" + std::to_string(i) + ".txt", "text");
+    ConversionRun run(sys, settings, lang, host, converters, state);
+    host.onPump = [&] {
+        if (host.pumps == 4 || host.pumps == 8)  // during files 2 and 4
+            run.Cmd_StopOutput();
+    };
+    host.answers = {false, true};
+    EXPECT_EQ(run.Cmd_Output(), RunOutcome::Stopped);
+    EXPECT_EQ(host.questions.size(), 2u);
+    EXPECT_TRUE(OutputExists("f3.txt"));
+    EXPECT_TRUE(OutputExists("f4.txt"));
+    EXPECT_FALSE(OutputExists("f5.txt"));
+}
+
+TEST_F(RunTest, StopDuringTheLastFileAsksNothingAndReportsTheStop) {
+    Input("f1.txt", "one");
+    Input("f2.txt", "two");
+    stopAtPump = 4;  // while file 2, the last, is cut
+    EXPECT_EQ(Run(), RunOutcome::Stopped);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_TRUE(OutputExists("f2.txt"));
+    EXPECT_EQ(host.messages, std::vector<std::string>{lang.Text(32)});
+}
+
+TEST_F(RunTest, ProgressStopsAt99UntilTheEnd) {
+    UseCutting(3000, 256, 34);
+    Input("a.txt", std::string(1998, 'a') + "\r\n");  // 2000 bytes
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    EXPECT_EQ(state.PieceEstimate, 0);
+    EXPECT_EQ(host.overall, (std::vector<int>{0, 99, 100}));
+    EXPECT_EQ(host.perFile.back(), 0);
+    EXPECT_FALSE(host.busy);
+}
+
+TEST(OverallProgress, IsCappedAt99) {
+    EXPECT_EQ(OverallProgress(1, 0), 99);
+    EXPECT_EQ(OverallProgress(5, 10), 50);
+    EXPECT_EQ(OverallProgress(10, 10), 99);
+    EXPECT_EQ(OverallProgress(12, 10), 99);
+}
+
+TEST(EstimateFor, DividesByThePieceSizeTimesTheIndexPlusOne) {
+    AppSettings settings;
+    settings.CutTypes = {{1000, 100}, {2000, 100}};
+    settings.CutTypeNum = 1;
+    settings.CutTypeIndex = 1;
+    // 100000 / (2000 * 2) = 25, plus 2 (ten per cent).
+    EXPECT_EQ(EstimateFor(100000, 3, settings), 27);
+    settings.CutTypeIndex = 0;
+    EXPECT_EQ(EstimateFor(100000, 3, settings), 110);
+    settings.CutTypes[0].SingleFileSize = 0;
+    EXPECT_EQ(EstimateFor(100000, 3, settings), 3);
+}
+
+TEST(TemporaryFileName, FollowsTheDocumentedPattern) {
+    EXPECT_EQ(TemporaryFileName("C:\\Temp\\", {2024, 12, 7}, 5309871, "htm", 42),
+              "C:\\Temp\\20241275309871htm42.txt");
+    EXPECT_EQ(TemporaryFileName("C:\\T\\", {2025, 1, 2}, 0xFFFFFFFFu, "doc", 0),
+              "C:\\T\\202512-1doc0.txt");
+}
+
+TEST_F(RunTest, TempFolderFallsBackToTheSystemFolder) {
+    ConversionRun run(sys, settings, lang, host, converters, state);
+    sys.env["TEMP"] = "C:\\Tmp";
+    EXPECT_EQ(run.TempFolder(), "C:\\Tmp\\");
+    sys.env["TEMP"] = "D:\\";
+    EXPECT_EQ(run.TempFolder(), "D:\\");
+    sys.env["TEMP"] = "";
+    std::string fallback = run.TempFolder();
+    EXPECT_EQ(fallback, sys.SystemTempFolder());
+    EXPECT_GT(fallback.size(), 3u);  // never a drive root
+    EXPECT_TRUE(sys.FolderExists(fallback));
+}
+
+}  // namespace

@@ -5,6 +5,8 @@
 
 #include "shell/win/FoliantApp.h"
 #include "shell/win/WindowProc.h"
+#include "convert/Mod_Function.h"
+#include "shell/win/Frm_MainRun.h"
 #include "shell/win/GfuBut.h"
 
 namespace {
@@ -199,6 +201,26 @@ void Frm_Main::OnMouseMove(WPARAM keys, POINT p) {
         BeginWindowDrag(hwnd_);
 }
 
+struct Frm_Main::Run {
+    MainWindowRunHost host;
+    ReaderConverters converters{App().sys};
+    RunState state;
+    ConversionRun run;
+    explicit Run(Frm_Main& window)
+        : host(window), run(App().sys, App().settings, App().language, host, converters, state) {}
+};
+
+void Frm_Main::RunOutput() {
+    if (run_)
+        return;
+    Run run(*this);
+    run_ = &run;
+    run.run.Cmd_Output();
+    run_ = nullptr;
+    if (closeAfterRun_)
+        DestroyWindow(hwnd_);
+}
+
 void Frm_Main::OnUnload() {
     FoliantApp& app = App();
     char text[1024];
@@ -211,7 +233,15 @@ void Frm_Main::OnCommand(int id, int code) {
     switch (id) {
     case kIdIClose:
         if (code == kGfuMouseUp)
-            DestroyWindow(hwnd_);
+            SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+        break;
+    case kIdCmdOutput:
+        if (code == BN_CLICKED)
+            RunOutput();
+        break;
+    case kIdCmdStopOutput:
+        if (code == BN_CLICKED && run_)
+            run_->run.Cmd_StopOutput();
         break;
     case kIdMin:
         if (code == kGfuMouseDown)
@@ -266,7 +296,14 @@ LRESULT Frm_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnMouseMove(wParam, {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
         return 0;
     case WM_CLOSE:
-        DestroyWindow(hwnd_);
+        // During a run the window closes once the file under way is done.
+        if (run_) {
+            closeAfterRun_ = true;
+            run_->host.closing = true;
+            run_->run.Cmd_StopOutput();
+        } else {
+            DestroyWindow(hwnd_);
+        }
         return 0;
     case WM_DESTROY:
         OnUnload();

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include <memory>
+
 #include "shell/win/TitleBar.h"
 #include "ui/ImportList.h"
 
@@ -55,9 +57,12 @@ public:
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
+    HWND Control(int id) const;
+    ImportList ReadList1() const;
+
 private:
     void CreateControls();
-    HWND Control(int id) const;
+    void RunOutput();
     void OnCommand(int id, int code);
     void OnPaint();
     void OnLButtonDown(POINT p);
@@ -69,7 +74,6 @@ private:
     void DeleteFiles();
     void ClearList();
     void MoveSelection(bool up);
-    ImportList ReadList1() const;
     void ShowList1(const ImportList& list);
     bool Ask(const std::string& question);
 
@@ -79,4 +83,8 @@ private:
     TitleBar titleBar_;
     TitleBarLayout titleLayout_{};
     std::string caption_;
+    // Set while a conversion run goes.
+    struct Run;
+    Run* run_ = nullptr;
+    bool closeAfterRun_ = false;
 };

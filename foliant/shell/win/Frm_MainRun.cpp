@@ -1,0 +1,85 @@
+// MainWindowRunHost: what the conversion run sees of the main window.
+#include "shell/win/Frm_MainRun.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include "shell/win/FoliantApp.h"
+#include "shell/win/Frm_Main.h"
+
+std::string MainWindowRunHost::BookNameText() {
+    char text[1024];
+    GetWindowTextA(window_.Control(kIdText1), text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> MainWindowRunHost::ImportList() {
+    std::vector<std::string> paths;
+    for (const ImportItem& item : window_.ReadList1().items)
+        paths.push_back(item.path);
+    return paths;
+}
+
+std::string MainWindowRunHost::ChooseOutputFolder(const std::string& title) {
+    char display[MAX_PATH] = "";
+    BROWSEINFOA info{};
+    info.hwndOwner = window_.hwnd();
+    info.pszDisplayName = display;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    if (!chosen)
+        return std::string();
+    char path[MAX_PATH] = "";
+    BOOL ok = SHGetPathFromIDListA(chosen, path);
+    CoTaskMemFree(chosen);
+    return ok ? std::string(path) : std::string();
+}
+
+void MainWindowRunHost::ShowMessage(const std::string& text) {
+    if (closing)
+        return;
+    MessageBoxA(window_.hwnd(), text.c_str(), App().Title().c_str(), MB_OK);
+}
+
+bool MainWindowRunHost::AskYesNo(const std::string& text) {
+    if (closing)
+        return true;
+    return MessageBoxA(window_.hwnd(), text.c_str(), App().Title().c_str(), MB_YESNO) == IDYES;
+}
+
+void MainWindowRunHost::FocusBookName() {
+    SetFocus(window_.Control(kIdText1));
+}
+
+void MainWindowRunHost::SetStatus(const std::string& text) {
+    SetWindowTextA(window_.Control(kIdLabel2), text.c_str());
+}
+
+void MainWindowRunHost::SetOverallProgress(int percent) {
+    SendMessageA(window_.Control(kIdProgressBar1), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+}
+
+void MainWindowRunHost::SetFileProgress(int percent) {
+    SendMessageA(window_.Control(kIdProgressBar2), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+}
+
+void MainWindowRunHost::SetBusy(bool busy) {
+    EnableWindow(window_.Control(kIdPicMainFace), !busy);
+    ShowWindow(window_.Control(kIdPicMake), busy ? SW_SHOW : SW_HIDE);
+    UpdateWindow(window_.hwnd());
+}
+
+void MainWindowRunHost::PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (window_.PreTranslateKey(msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "convert/rtf/RtfCharsets.h"
@@ -90,6 +91,7 @@ private:
     int defaultFont_ = -1;
     int fontBeingDefined_ = -1;
     int fallbackLeft_ = 0;              // fallback characters still to drop
+    int footnoteCount_ = 0;             // for the numbers of \chftn
 };
 
 bool RtfReader::Read() {
@@ -234,6 +236,9 @@ void RtfReader::OnControlWord(const RtfToken& t) {
         return;
     } else if (w == "par" || w == "line" || w == "sect") {
         out_.AddLineBreak();
+    } else if (w == "chftn") {
+        std::string number = std::to_string(++footnoteCount_);
+        out_.AddBytes(number, CodePage());
     } else if (w == "tab") {
         out_.AddTab();
     } else if (w == "cell" || w == "nestcell") {

@@ -3,6 +3,7 @@
 #include "convert/doc/DocReader.h"
 
 #include "convert/doc/CompoundFile.h"
+#include "convert/rtf/AnsiText.h"
 #include "convert/doc/DocText.h"
 #include "convert/doc/Fib.h"
 #include "convert/doc/Formatting.h"
@@ -39,7 +40,7 @@ bool DocToPlainText(System& sys, std::string_view doc, std::string& text) {
     std::string utf16;
     if (!ReadDocumentText(wordDocument, pieces, fib.ccpText, formatting, utf16))
         return false;
-    text = sys.FromUtf16Le(utf16, kAnsiCodePage);
+    text = ToAnsiText(sys, utf16);
     if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)
         text += "\r\n";
     return true;

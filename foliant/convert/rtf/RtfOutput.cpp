@@ -1,6 +1,8 @@
 // Collects the text of an RTF document and converts it to the ANSI code page.
 #include "convert/rtf/RtfOutput.h"
 
+#include "convert/rtf/AnsiText.h"
+
 void RtfOutput::AddBytes(std::string_view bytes, int codePage) {
     if (bytes.empty())
         return;
@@ -80,7 +82,7 @@ std::string RtfOutput::Finish() {
     if (utf16_.size() >= kBreak.size() &&
         std::string_view(utf16_).substr(utf16_.size() - kBreak.size()) == kBreak)
         utf16_.resize(utf16_.size() - kBreak.size());
-    std::string text = sys_.FromUtf16Le(utf16_, kAnsiCodePage);
+    std::string text = ToAnsiText(sys_, utf16_);
     text += "\r\n";
     return text;
 }

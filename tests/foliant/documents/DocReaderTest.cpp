@@ -64,6 +64,7 @@ TEST(DocPieces, ControlCharacters) {
     // Without paragraph properties every cell mark is a cell end.
     EXPECT_EQ(Convert(WriteDoc({Narrow("x\x07y\x07\r")})), "x\ty\t\r\n");
     EXPECT_EQ(Convert(WriteDoc({Narrow("no final mark")})), "no final mark\r\n");
+    EXPECT_EQ(Convert(WriteDoc({Narrow("note\x02 and\x02.\r")})), "note1 and2.\r\n");
 }
 
 // Field instructions are dropped and results kept, nested or not.

@@ -55,6 +55,9 @@ TEST(RtfStructure, GroupsAndDestinations) {
     EXPECT_EQ(Convert("{\\rtf1 in}out of the document"), "in\r\n");
     EXPECT_EQ(Convert("{\\rtf1 \\{braces\\} and \\\\}"), "{braces} and \\\r\n");
     EXPECT_EQ(Convert("{\\rtf1 a{\\header head}{\\footer foot}b}"), "ab\r\n");
+    // A footnote leaves its number in the text; its own text is not kept.
+    EXPECT_EQ(Convert("{\\rtf1 a{\\super\\chftn{\\*\\footnote\\chftn note}}b{\\chftn{\\footnote x}}}"),
+              "a1b2\r\n");
 }
 
 // Fields keep their result; instructions and hidden text are dropped.

@@ -1,3 +1,4 @@
+// Usage: documents_bench [folder for the generated RTF] [.doc to time]
 // Times the RTF and Word readers against unrtf and antiword on the same
 // files, in the same run, and prints the ratios.
 #include <algorithm>
@@ -93,8 +94,9 @@ int main(int argc, char** argv) {
     std::string rtf = MakeRtf();
     WriteAll(rtfPath, rtf);
     // antiword reads only documents with the tables a word processor writes,
-    // so the .doc is the large fixture LibreOffice wrote.
-    docPath = DOCUMENTS_DATA_DIR "/large.doc";
+    // so the .doc is one LibreOffice wrote: the large fixture, or a bigger
+    // one (make-fixtures.py FOLDER 5000000, then saved as Word 97).
+    docPath = argc > 2 ? argv[2] : DOCUMENTS_DATA_DIR "/large.doc";
     std::string doc = ReadAll(docPath);
     if (doc.empty()) {
         std::fprintf(stderr, "cannot read the large fixture\n");

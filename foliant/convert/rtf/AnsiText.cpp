@@ -19,10 +19,23 @@ bool IsLowSurrogate(uint16_t u) {
     return u >= 0xDC00 && u <= 0xDFFF;
 }
 
+// The text as ASCII bytes, or false when it holds anything else.
+bool AsAscii(std::string_view utf16le, std::string& ascii) {
+    ascii.resize(utf16le.size() / 2);
+    for (size_t i = 0; i < ascii.size(); ++i) {
+        if (utf16le[2 * i + 1] != 0 || static_cast<uint8_t>(utf16le[2 * i]) >= 0x80)
+            return false;
+        ascii[i] = utf16le[2 * i];
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string ToAnsiText(System& sys, std::string_view utf16le) {
     utf16le = utf16le.substr(0, utf16le.size() & ~size_t{1});
+    if (std::string ascii; AsAscii(utf16le, ascii))
+        return ascii;  // the same in every ANSI code page
     std::string ansi = sys.FromUtf16Le(utf16le, kAnsiCodePage);
     if (sys.ToUtf16Le(ansi, kAnsiCodePage) == utf16le)
         return ansi;

@@ -99,6 +99,9 @@ def hidden():
     ])
 
 
+LARGE_CHARS = 1_200_000
+
+
 def large():
     rnd = random.Random(1234)
     words = ("alpha beta gamma delta epsilon zeta theta iota kappa lambda mu nu xi omicron "
@@ -106,7 +109,7 @@ def large():
     out = []
     size = 0
     n = 0
-    while size < 1_200_000:
+    while size < LARGE_CHARS:
         n += 1
         text = "%d. " % n + " ".join(rnd.choice(words) for _ in range(rnd.randint(5, 60))) + "."
         out.append(p(text))
@@ -120,7 +123,12 @@ DOCUMENTS = {
 }
 
 if __name__ == "__main__":
+    # make-fixtures.py FOLDER: all sources; make-fixtures.py FOLDER CHARS: only
+    # the large one, of about CHARS characters (for benchmarks).
     folder = sys.argv[1]
+    if len(sys.argv) > 2:
+        LARGE_CHARS = int(sys.argv[2])
+        DOCUMENTS = {"large": large}
     for name, body in DOCUMENTS.items():
         with open("%s/%s.fodt" % (folder, name), "w", encoding="utf-8") as f:
             f.write(HEAD + body() + TAIL)

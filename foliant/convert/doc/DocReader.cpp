@@ -1,7 +1,47 @@
-// Placeholder until the .doc reader lands.
+// Word 97-2003 documents to plain text: the compound file, the FIB, the
+// piece table and the text, in that order.
 #include "convert/doc/DocReader.h"
 
-bool DocToPlainText(System&, std::string_view, std::string& text) {
+#include "convert/doc/CompoundFile.h"
+#include "convert/rtf/AnsiText.h"
+#include "convert/doc/DocText.h"
+#include "convert/doc/Fib.h"
+#include "convert/doc/Formatting.h"
+#include "convert/doc/PieceTable.h"
+
+namespace {
+
+// The bytes [fc, fc + lcb) of a stream, or an empty view when outside it.
+std::string_view Slice(std::string_view stream, uint32_t fc, uint32_t lcb) {
+    if (fc > stream.size() || stream.size() - fc < lcb)
+        return {};
+    return stream.substr(fc, lcb);
+}
+
+}  // namespace
+
+bool DocToPlainText(System& sys, std::string_view doc, std::string& text) {
     text.clear();
-    return false;
+    CompoundFile file;
+    std::string wordDocument, table;
+    if (!file.Open(doc) || !file.ReadStream("WordDocument", wordDocument))
+        return false;
+    Fib fib;
+    if (ReadFib(wordDocument, fib) != FibResult::Ok)
+        return false;
+    if (!file.ReadStream(fib.tableIs1Table ? "1Table" : "0Table", table))
+        return false;
+    std::string_view clx = Slice(table, fib.fcClx, fib.lcbClx);
+    std::vector<Piece> pieces;
+    if (clx.empty() || !ReadPieceTable(clx, pieces))
+        return false;
+    Formatting formatting(Slice(table, fib.fcPlcfBteChpx, fib.lcbPlcfBteChpx),
+                          Slice(table, fib.fcPlcfBtePapx, fib.lcbPlcfBtePapx), wordDocument);
+    std::string utf16;
+    if (!ReadDocumentText(wordDocument, pieces, fib.ccpText, formatting, utf16))
+        return false;
+    text = ToAnsiText(sys, utf16);
+    if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)
+        text += "\r\n";
+    return true;
 }

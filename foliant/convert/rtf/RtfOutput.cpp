@@ -1,0 +1,88 @@
+// Collects the text of an RTF document and converts it to the ANSI code page.
+#include "convert/rtf/RtfOutput.h"
+
+#include "convert/rtf/AnsiText.h"
+
+void RtfOutput::AddBytes(std::string_view bytes, int codePage) {
+    if (bytes.empty())
+        return;
+    if (cellEndHeld_) {
+        cellEndHeld_ = false;
+        PutUnit('\t');
+    }
+    if (!pending_.empty() && codePage != pendingCodePage_)
+        Flush();
+    pendingCodePage_ = codePage;
+    pending_.append(bytes);
+}
+
+void RtfOutput::AddByte(uint8_t byte, int codePage) {
+    char c = static_cast<char>(byte);
+    AddBytes(std::string_view(&c, 1), codePage);
+}
+
+void RtfOutput::AddUnit(uint16_t unit) {
+    if (cellEndHeld_) {
+        cellEndHeld_ = false;
+        PutUnit('\t');
+    }
+    PutUnit(unit);
+}
+
+void RtfOutput::AddLineBreak() {
+    AddUnit('\r');
+    AddUnit('\n');
+}
+
+void RtfOutput::AddCellEnd() {
+    if (cellEndHeld_)
+        PutUnit('\t');
+    cellEndHeld_ = true;
+}
+
+void RtfOutput::AddRowEnd() {
+    cellEndHeld_ = false;
+    AddLineBreak();
+}
+
+void RtfOutput::PutUnit(uint16_t unit) {
+    Flush();
+    utf16_.push_back(static_cast<char>(unit & 0xff));
+    utf16_.push_back(static_cast<char>(unit >> 8));
+}
+
+void RtfOutput::Flush() {
+    if (pending_.empty())
+        return;
+    bool ascii = true;
+    for (char c : pending_)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii) {
+        // The common case, and the same in every code page.
+        size_t at = utf16_.size();
+        utf16_.resize(at + 2 * pending_.size());
+        for (size_t i = 0; i < pending_.size(); ++i) {
+            utf16_[at + 2 * i] = pending_[i];
+            utf16_[at + 2 * i + 1] = 0;
+        }
+    } else {
+        utf16_ += sys_.ToUtf16Le(pending_, pendingCodePage_);
+    }
+    pending_.clear();
+}
+
+std::string RtfOutput::Finish() {
+    Flush();
+    cellEndHeld_ = false;
+    // The last paragraph mark ends the document, as in a rich-text control.
+    static constexpr std::string_view kBreak("\r\0\n\0", 4);
+    if (utf16_.size() >= kBreak.size() &&
+        std::string_view(utf16_).substr(utf16_.size() - kBreak.size()) == kBreak)
+        utf16_.resize(utf16_.size() - kBreak.size());
+    std::string text = ToAnsiText(sys_, utf16_);
+    text += "\r\n";
+    return text;
+}

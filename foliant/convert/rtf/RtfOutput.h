@@ -1,0 +1,37 @@
+// Collects the text of an RTF document as UTF-16LE while it is read.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "sys/System.h"
+
+class RtfOutput {
+public:
+    explicit RtfOutput(System& sys) : sys_(sys) {}
+
+    // Bytes in a code page; runs in one code page are decoded together so
+    // that double-byte characters split over two escapes stay whole.
+    void AddBytes(std::string_view bytes, int codePage);
+    void AddByte(uint8_t byte, int codePage);
+    void AddUnit(uint16_t unit);
+    void AddLineBreak();
+    void AddTab() { AddUnit('\t'); }
+    // A cell's tab is held back so that the end of a row replaces it.
+    void AddCellEnd();
+    void AddRowEnd();
+
+    // The document text in the ANSI code page, ending with one CR LF.
+    std::string Finish();
+
+private:
+    void Flush();
+    void PutUnit(uint16_t unit);
+
+    System& sys_;
+    std::string pending_;        // undecoded bytes, all in pendingCodePage_
+    int pendingCodePage_ = 0;
+    bool cellEndHeld_ = false;
+    std::string utf16_;          // decoded text, UTF-16LE
+};

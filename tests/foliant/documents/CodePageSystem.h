@@ -1,0 +1,42 @@
+// A system whose ANSI code page is chosen by the test; everything else goes
+// to the platform's system.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "sys/System.h"
+
+class CodePageSystem : public System {
+public:
+    explicit CodePageSystem(int ansiCodePage) : ansi_(ansiCodePage) {}
+
+    bool ReadFile(const std::string& path, std::string& bytes) override {
+        return real_.ReadFile(path, bytes);
+    }
+    bool WriteFile(const std::string& path, std::string_view bytes) override {
+        return real_.WriteFile(path, bytes);
+    }
+    bool FileExists(const std::string& path) override { return real_.FileExists(path); }
+    bool FolderExists(const std::string& path) override { return real_.FolderExists(path); }
+    std::string ProgramFolder() override { return real_.ProgramFolder(); }
+    std::string GetEnv(const std::string& name) override { return real_.GetEnv(name); }
+    int AnsiCodePage() override { return ansi_; }
+    std::string ToUtf16Le(std::string_view text, int codePage) override {
+        return real_.ToUtf16Le(text, Resolve(codePage));
+    }
+    std::string FromUtf16Le(std::string_view utf16le, int codePage) override {
+        return real_.FromUtf16Le(utf16le, Resolve(codePage));
+    }
+
+    // Text in UTF-8 as this system's ANSI code page holds it.
+    std::string Ansi(std::string_view utf8) {
+        return FromUtf16Le(ToUtf16Le(utf8, kUtf8CodePage), kAnsiCodePage);
+    }
+
+private:
+    int Resolve(int codePage) const { return codePage == kAnsiCodePage ? ansi_ : codePage; }
+
+    System& real_ = PlatformSystem();
+    int ansi_;
+};

@@ -19,6 +19,21 @@ public:
     }
     bool FileExists(const std::string& path) override { return real_.FileExists(path); }
     bool FolderExists(const std::string& path) override { return real_.FolderExists(path); }
+    std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
+        return real_.OpenForReading(path);
+    }
+    std::unique_ptr<FileWriter> CreateForWriting(const std::string& path) override {
+        return real_.CreateForWriting(path);
+    }
+    bool FileSize(const std::string& path, int64_t& size) override {
+        return real_.FileSize(path, size);
+    }
+    bool CreateFolder(const std::string& path) override { return real_.CreateFolder(path); }
+    bool RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+    std::string SystemTempFolder() override { return real_.SystemTempFolder(); }
+    std::string FullPath(const std::string& typed) override { return real_.FullPath(typed); }
+    uint32_t TickCount() override { return real_.TickCount(); }
+    CalendarDate Today() override { return real_.Today(); }
     std::string ProgramFolder() override { return real_.ProgramFolder(); }
     std::string GetEnv(const std::string& name) override { return real_.GetEnv(name); }
     int AnsiCodePage() override { return ansi_; }

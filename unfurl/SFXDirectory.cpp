@@ -26,7 +26,8 @@ EndOfDirectory FindEndOfDirectory() {
     uint64_t fileSize = file.Size();
     uint64_t size = fileSize > Vars.ZipStart ? fileSize - Vars.ZipStart : 0;
     size_t window = static_cast<size_t>(std::min<uint64_t>(size, kEndSearchWindow));
-    if (window <= kEndOfDirectorySize)
+    // An archive without entries is the 22-byte end record alone.
+    if (window < kEndOfDirectorySize)
         ReportFatal(kMsgCorrupt);
 
     uint64_t resume = file.Position();

@@ -210,8 +210,10 @@ void LoadHeader() {
                                                 &Vars.runCommand, &Vars.fallbackDestination,
                                                 &Vars.startupMessage};
     for (int i = 0; i < kHeaderStringCount; ++i)
-        if (uint8_t length = Vars.Header.StringLength(i + 1))
+        if (uint8_t length = Vars.Header.StringLength(i + 1)) {
             *strings[i] = ReadString(length);
+            Vars.headerStrings[i] = *strings[i];
+        }
 
     ResolveDestination(Vars.destinationSpec);
     ShowStartupMessage();

@@ -32,6 +32,8 @@ struct SfxVars {
     std::string runCommand;
     std::string fallbackDestination;
     std::string startupMessage;
+    // Strings 1 to 5 as read, before any rule applied them.
+    std::string headerStrings[5];
 
     std::string Destination;
     bool DestinationIsVolatile = false;

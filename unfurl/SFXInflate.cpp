@@ -4,6 +4,7 @@
 #include "SFXInflate.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -80,6 +81,13 @@ constexpr uint8_t kCodeLengthOrder[kCodeLengthCodes] = {16, 17, 18, 0, 8,  7, 9,
                                                         11, 4,  12, 3, 13, 2, 14, 1, 15};
 
 inline uint32_t Mask(unsigned n) { return (1u << n) - 1; }
+
+inline uint64_t ByteSwap(uint64_t v) {
+    uint64_t r = 0;
+    for (int i = 0; i < 8; ++i, v >>= 8)
+        r = (r << 8) | (v & 0xFF);
+    return r;
+}
 
 // Table builder results.
 enum BuildResult { kBuildOk = 0, kBuildIncomplete = 1, kBuildOversubscribed = 2 };
@@ -258,9 +266,10 @@ int Inflater::FetchByte() {
 // input, one-bits fill the buffer and are counted.
 void Inflater::Refill() {
     if (inputCount_ - inputPos_ >= 8) {
-        uint64_t word = 0;
-        for (int i = 7; i >= 0; --i)
-            word = (word << 8) | input_[inputPos_ + i];
+        uint64_t word;
+        std::memcpy(&word, input_.data() + inputPos_, sizeof word);
+        if constexpr (std::endian::native == std::endian::big)
+            word = ByteSwap(word);
         bitBuffer_ |= word << bitCount_;
         inputPos_ += (63 - bitCount_) >> 3;
         bitCount_ |= 56;

@@ -20,7 +20,6 @@ constexpr unsigned kWindowSize = 32768;
 constexpr unsigned kWindowPadding = 16;     // room for 8-byte copies that overshoot
 constexpr unsigned kInputChunk = 32768;
 constexpr unsigned kInputPadding = 2;
-constexpr unsigned kMaxMatch = 258;
 constexpr unsigned kMaxCodeLength = 16;
 constexpr unsigned kMaxLiteralCodes = 288;
 constexpr unsigned kMaxDistanceCodes = 32;
@@ -82,12 +81,6 @@ constexpr uint8_t kCodeLengthOrder[kCodeLengthCodes] = {16, 17, 18, 0, 8,  7, 9,
 
 inline uint32_t Mask(unsigned n) { return (1u << n) - 1; }
 
-inline uint64_t ByteSwap(uint64_t v) {
-    uint64_t r = 0;
-    for (int i = 0; i < 8; ++i, v >>= 8)
-        r = (r << 8) | (v & 0xFF);
-    return r;
-}
 
 // Table builder results.
 enum BuildResult { kBuildOk = 0, kBuildIncomplete = 1, kBuildOversubscribed = 2 };
@@ -266,10 +259,13 @@ int Inflater::FetchByte() {
 // input, one-bits fill the buffer and are counted.
 void Inflater::Refill() {
     if (inputCount_ - inputPos_ >= 8) {
-        uint64_t word;
-        std::memcpy(&word, input_.data() + inputPos_, sizeof word);
-        if constexpr (std::endian::native == std::endian::big)
-            word = ByteSwap(word);
+        uint64_t word = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&word, input_.data() + inputPos_, sizeof word);
+        } else {
+            for (int i = 7; i >= 0; --i)
+                word = (word << 8) | input_[inputPos_ + i];
+        }
         bitBuffer_ |= word << bitCount_;
         inputPos_ += (63 - bitCount_) >> 3;
         bitCount_ |= 56;

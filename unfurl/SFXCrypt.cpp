@@ -1,5 +1,6 @@
 // CRC-32 of ZIP (reflected polynomial 0xEDB88320) and the traditional
 // PKWARE stream cipher built on it.
+#include <bit>
 #include <cstring>
 
 #include "SFXDefs.h"
@@ -10,11 +11,16 @@ std::array<uint32_t, 256> Crc32Table;
 namespace {
 
 constexpr uint32_t kCrcPolynomial = 0xEDB88320;
-constexpr int kSlices = 8;
 
-// Slice k holds the CRC of a byte followed by k zero bytes, so eight bytes
-// are folded in with eight independent lookups.
-uint32_t SliceTable[kSlices][256];
+// Long buffers are cut into blocks of kBraids 8-byte words, and each word
+// position of a block has its own CRC (a "braid"). BraidTable[k][n] is the
+// CRC of byte n at byte k of a word advanced past the rest of the block, so
+// every braid steps one block at a time independently of the others; the
+// braids are combined in the last block.
+constexpr int kBraids = 5;
+constexpr size_t kWordBytes = 8;
+constexpr size_t kBlockBytes = kBraids * kWordBytes;
+uint32_t BraidTable[kWordBytes][256];
 
 uint32_t Key0, Key1, Key2;
 
@@ -27,9 +33,29 @@ uint32_t CrcByte(uint32_t crc, uint8_t byte) {
     return Crc32Table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
 }
 
-uint32_t LoadLittle32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+uint64_t LoadWord(const uint8_t* p) {
+    uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, p, sizeof word);
+    } else {
+        for (int i = 7; i >= 0; --i)
+            word = (word << 8) | p[i];
+    }
+    return word;
+}
+
+// The CRC register after eight more bytes, all folded into 'word' already.
+uint32_t CrcWord(uint64_t word) {
+    for (size_t i = 0; i < kWordBytes; ++i)
+        word = (word >> 8) ^ Crc32Table[word & 0xFF];
+    return static_cast<uint32_t>(word);
+}
+
+inline uint32_t Braid(uint64_t w) {
+    return BraidTable[0][w & 0xFF] ^ BraidTable[1][(w >> 8) & 0xFF] ^
+           BraidTable[2][(w >> 16) & 0xFF] ^ BraidTable[3][(w >> 24) & 0xFF] ^
+           BraidTable[4][(w >> 32) & 0xFF] ^ BraidTable[5][(w >> 40) & 0xFF] ^
+           BraidTable[6][(w >> 48) & 0xFF] ^ BraidTable[7][w >> 56];
 }
 
 }  // namespace
@@ -40,26 +66,36 @@ void BuildCrcTable() {
         for (int k = 0; k < 8; ++k)
             v = (v & 1) ? (v >> 1) ^ kCrcPolynomial : v >> 1;
         Crc32Table[n] = v;
-        SliceTable[0][n] = v;
     }
-    for (int k = 1; k < kSlices; ++k)
-        for (int n = 0; n < 256; ++n) {
-            uint32_t prev = SliceTable[k - 1][n];
-            SliceTable[k][n] = (prev >> 8) ^ Crc32Table[prev & 0xFF];
+    for (size_t k = 0; k < kWordBytes; ++k)
+        for (uint32_t n = 0; n < 256; ++n) {
+            uint32_t v = Crc32Table[n];
+            for (size_t zeros = 0; zeros < kBlockBytes - 1 - k; ++zeros)
+                v = (v >> 8) ^ Crc32Table[v & 0xFF];
+            BraidTable[k][n] = v;
         }
 }
 
 void UpdateCrc(const uint8_t* buffer, size_t length, uint32_t& crc) {
     uint32_t c = crc;
-    while (length >= kSlices) {
-        uint32_t low = LoadLittle32(buffer) ^ c;
-        uint32_t high = LoadLittle32(buffer + 4);
-        c = SliceTable[7][low & 0xFF] ^ SliceTable[6][(low >> 8) & 0xFF] ^
-            SliceTable[5][(low >> 16) & 0xFF] ^ SliceTable[4][low >> 24] ^
-            SliceTable[3][high & 0xFF] ^ SliceTable[2][(high >> 8) & 0xFF] ^
-            SliceTable[1][(high >> 16) & 0xFF] ^ SliceTable[0][high >> 24];
-        buffer += kSlices;
-        length -= kSlices;
+    size_t blocks = length / kBlockBytes;
+    if (blocks > 0) {
+        length -= blocks * kBlockBytes;
+        static_assert(kBraids == 5, "the loop below is written out for five braids");
+        uint32_t c0 = c, c1 = 0, c2 = 0, c3 = 0, c4 = 0;
+        for (; blocks > 1; --blocks, buffer += kBlockBytes) {
+            c0 = Braid(c0 ^ LoadWord(buffer));
+            c1 = Braid(c1 ^ LoadWord(buffer + 8));
+            c2 = Braid(c2 ^ LoadWord(buffer + 16));
+            c3 = Braid(c3 ^ LoadWord(buffer + 24));
+            c4 = Braid(c4 ^ LoadWord(buffer + 32));
+        }
+        c = CrcWord(c0 ^ LoadWord(buffer));
+        c = CrcWord(c1 ^ LoadWord(buffer + 8) ^ c);
+        c = CrcWord(c2 ^ LoadWord(buffer + 16) ^ c);
+        c = CrcWord(c3 ^ LoadWord(buffer + 24) ^ c);
+        c = CrcWord(c4 ^ LoadWord(buffer + 32) ^ c);
+        buffer += kBlockBytes;
     }
     while (length-- > 0)
         c = CrcByte(c, *buffer++);

@@ -17,7 +17,7 @@ constexpr uint32_t kCrcPolynomial = 0xEDB88320;
 // CRC of byte n at byte k of a word advanced past the rest of the block, so
 // every braid steps one block at a time independently of the others; the
 // braids are combined in the last block.
-constexpr int kBraids = 5;
+constexpr int kBraids = 6;
 constexpr size_t kWordBytes = 8;
 constexpr size_t kBlockBytes = kBraids * kWordBytes;
 uint32_t BraidTable[kWordBytes][256];
@@ -81,20 +81,22 @@ void UpdateCrc(const uint8_t* buffer, size_t length, uint32_t& crc) {
     size_t blocks = length / kBlockBytes;
     if (blocks > 0) {
         length -= blocks * kBlockBytes;
-        static_assert(kBraids == 5, "the loop below is written out for five braids");
-        uint32_t c0 = c, c1 = 0, c2 = 0, c3 = 0, c4 = 0;
+        static_assert(kBraids == 6, "the loop below is written out for six braids");
+        uint32_t c0 = c, c1 = 0, c2 = 0, c3 = 0, c4 = 0, c5 = 0;
         for (; blocks > 1; --blocks, buffer += kBlockBytes) {
             c0 = Braid(c0 ^ LoadWord(buffer));
             c1 = Braid(c1 ^ LoadWord(buffer + 8));
             c2 = Braid(c2 ^ LoadWord(buffer + 16));
             c3 = Braid(c3 ^ LoadWord(buffer + 24));
             c4 = Braid(c4 ^ LoadWord(buffer + 32));
+            c5 = Braid(c5 ^ LoadWord(buffer + 40));
         }
         c = CrcWord(c0 ^ LoadWord(buffer));
         c = CrcWord(c1 ^ LoadWord(buffer + 8) ^ c);
         c = CrcWord(c2 ^ LoadWord(buffer + 16) ^ c);
         c = CrcWord(c3 ^ LoadWord(buffer + 24) ^ c);
         c = CrcWord(c4 ^ LoadWord(buffer + 32) ^ c);
+        c = CrcWord(c5 ^ LoadWord(buffer + 40) ^ c);
         buffer += kBlockBytes;
     }
     while (length-- > 0)

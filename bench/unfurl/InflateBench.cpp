@@ -10,6 +10,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "SFXInflate.h"
 #include "SFXMemoryFile.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr int kRounds = 7;
+constexpr int kRounds = 15;
 constexpr size_t kChunk = 32768;
 
 std::string Text(size_t size, std::mt19937& random) {
@@ -65,14 +66,20 @@ std::string RawDeflate(const std::string& data, int level) {
     return out;
 }
 
-double BestSeconds(const std::function<void()>& run) {
-    double best = 1e30;
-    for (int i = 0; i < kRounds; ++i) {
-        auto start = std::chrono::steady_clock::now();
-        run();
-        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
+double Seconds(const std::function<void()>& run) {
+    auto start = std::chrono::steady_clock::now();
+    run();
+    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    return took.count();
+}
+
+// The best time of each contender, their rounds interleaved so that a busy
+// machine slows all of them alike.
+std::vector<double> BestSeconds(const std::vector<std::function<void()>>& contenders) {
+    std::vector<double> best(contenders.size(), 1e30);
+    for (int round = 0; round < kRounds; ++round)
+        for (size_t i = 0; i < contenders.size(); ++i)
+            best[i] = std::min(best[i], Seconds(contenders[i]));
     return best;
 }
 
@@ -149,10 +156,11 @@ int main() {
                 stream.size() / 1e6);
 
     libdeflate_decompressor* d = libdeflate_alloc_decompressor();
-    double ours = BestSeconds([&] { UnfurlInflate(stream); });
-    double zlib = BestSeconds([&] { ZlibInflate(stream); });
     std::string whole(corpus.size(), '\0');
-    double ldf = BestSeconds([&] { LibdeflateInflate(d, stream, whole); });
+    std::vector<double> inflate = BestSeconds({[&] { UnfurlInflate(stream); },
+                                               [&] { ZlibInflate(stream); },
+                                               [&] { LibdeflateInflate(d, stream, whole); }});
+    double ours = inflate[0], zlib = inflate[1], ldf = inflate[2];
     libdeflate_free_decompressor(d);
     std::printf("inflate + CRC   unfurl %7.1f MB/s  zlib %7.1f MB/s  libdeflate %7.1f MB/s\n",
                 mb / ours, mb / zlib, mb / ldf);
@@ -160,14 +168,15 @@ int main() {
                 zlib / ldf);
 
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(corpus.data());
-    double crcOurs = BestSeconds([&] {
-        uint32_t c = 0xFFFFFFFF;
-        UpdateCrc(bytes, corpus.size(), c);
-        g_sink += c;
-    });
-    double crcZlib = BestSeconds(
-        [&] { g_sink += crc32(0, bytes, static_cast<uInt>(corpus.size())); });
-    double crcLdf = BestSeconds([&] { g_sink += libdeflate_crc32(0, bytes, corpus.size()); });
+    std::vector<double> crc = BestSeconds(
+        {[&] {
+             uint32_t c = 0xFFFFFFFF;
+             UpdateCrc(bytes, corpus.size(), c);
+             g_sink += c;
+         },
+         [&] { g_sink += crc32(0, bytes, static_cast<uInt>(corpus.size())); },
+         [&] { g_sink += libdeflate_crc32(0, bytes, corpus.size()); }});
+    double crcOurs = crc[0], crcZlib = crc[1], crcLdf = crc[2];
     std::printf("CRC-32          unfurl %7.1f MB/s  zlib %7.1f MB/s  libdeflate %7.1f MB/s\n",
                 mb / crcOurs, mb / crcZlib, mb / crcLdf);
     std::printf("CRC-32 ratio    unfurl/zlib %.2f   libdeflate/zlib %.2f\n", crcZlib / crcOurs,

@@ -5,11 +5,14 @@
 
 SfxVars Vars;
 
+// The one is read through a volatile so that the compiler cannot fold the
+// sums back into the signatures themselves.
 void PrepareSignatures(ZipSignatures& signatures) {
-    signatures.localHeader += 1;
-    signatures.centralRecord += 1;
-    signatures.endOfDirectory += 1;
-    signatures.dataDescriptor += 1;
+    static volatile uint32_t one = 1;
+    signatures.localHeader += one;
+    signatures.centralRecord += one;
+    signatures.endOfDirectory += one;
+    signatures.dataDescriptor += one;
 }
 
 void ResetVars(SfxSystem& system, SfxHost& host) {

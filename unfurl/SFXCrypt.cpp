@@ -119,7 +119,7 @@ void InitKeys(const std::string& password) {
 }
 
 uint8_t DecryptByte() {
-    uint16_t temp = static_cast<uint16_t>(Key2 | 2);
+    uint32_t temp = (Key2 | 2) & 0xFFFF;   // unsigned: the product exceeds int
     return static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
 }
 

@@ -1,0 +1,39 @@
+// Fuzzes the header records and the ZIP directory reader: the input is an
+// overlay followed by an archive; every listed entry's data is then decoded.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "FuzzSystem.h"
+#include "SFXInflate.h"
+#include "SFXMemoryFile.h"
+#include "SFXProcs.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static FuzzSystem system;
+    static FuzzHost host;
+    ResetVars(system, host);
+    BuildCrcTable();
+    BuildFixedTables();
+    Vars.ArchivePath = "C:\\dl\\Setup.exe";
+    Vars.ArchiveFile = std::make_unique<MemoryFile>(
+        std::string(reinterpret_cast<const char*>(data), size));
+    try {
+        LoadHeader();
+        ReadDirectory();
+        for (const EntryRecord& e : Vars.EntryTable) {
+            LocateEntryData(e, static_cast<uint64_t>(e.LocalHeaderOffset()) + Vars.OffsetDelta);
+            CountingFile output;
+            Decoder = DecoderState();
+            Decoder.input = Vars.ArchiveFile.get();
+            Decoder.output = &output;
+            Decoder.remaining = e.CompressedSize();
+            if (e.Method() == 8)
+                InflateEntry();
+            else if (e.Method() == 0)
+                CopyStoredEntry();
+        }
+    } catch (const ProgramExit&) {
+    }
+    return 0;
+}

@@ -1,0 +1,43 @@
+// A system for the fuzz targets that touches nothing: no files exist, the
+// environment is fixed and names pass through unchanged.
+#pragma once
+
+#include "SFXVars.h"
+
+class FuzzSystem : public SfxSystem {
+public:
+    std::unique_ptr<SfxFile> OpenRead(const std::string&) override { return nullptr; }
+    std::unique_ptr<SfxFile> CreateWrite(const std::string&) override { return nullptr; }
+    bool PathExists(const std::string&) override { return false; }
+    bool FolderExists(const std::string&) override { return false; }
+    std::string ExpandEnvironment(const std::string& text) override { return text; }
+    std::string CurrentDirectory() override { return "C:\\Work"; }
+    std::string FullPath(const std::string& path) override { return "C:\\" + path; }
+    bool QueryRegistryValue(RegistryRoot, const std::string&, const std::string&,
+                            std::string& data) override {
+        data = "D:\\Apps;E:\\Other";
+        return true;
+    }
+    std::string OemToAnsi(const std::string& text) override { return text; }
+    std::string Utf8ToAnsi(const std::string& text) override { return text; }
+};
+
+class FuzzHost : public SfxHost {
+public:
+    int ShowMessage(const std::string&, const std::string&, uint32_t, bool) override { return 1; }
+    void AddListItem(const std::string&, size_t, uint32_t, bool) override {}
+};
+
+// Output that only counts.
+class CountingFile : public SfxFile {
+public:
+    size_t Read(void*, size_t) override { return 0; }
+    size_t Write(const void*, size_t count) override {
+        written += count;
+        return count;
+    }
+    bool Seek(uint64_t) override { return true; }
+    uint64_t Position() override { return written; }
+    uint64_t Size() override { return written; }
+    uint64_t written = 0;
+};

@@ -1,0 +1,59 @@
+// Builds deflate streams bit by bit for tests: fields least significant bit
+// first, Huffman codes most significant bit first, as RFC 1951 packs them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class DeflateBitWriter {
+public:
+    // A field of 'count' bits, low bit first.
+    void Put(uint32_t value, unsigned count) {
+        for (unsigned i = 0; i < count; ++i)
+            PutBit((value >> i) & 1);
+    }
+    // A Huffman code of 'length' bits, high bit first.
+    void PutCode(uint32_t code, unsigned length) {
+        for (unsigned i = length; i > 0; --i)
+            PutBit((code >> (i - 1)) & 1);
+    }
+    void AlignToByte() {
+        while (bitCount_ != 0)
+            PutBit(0);
+    }
+    void PutByte(uint8_t byte) { Put(byte, 8); }
+
+    // Fixed-code literal/length symbol and distance code (RFC 1951 3.2.6).
+    void PutFixedSymbol(unsigned symbol) {
+        if (symbol < 144)
+            PutCode(0x30 + symbol, 8);
+        else if (symbol < 256)
+            PutCode(0x190 + symbol - 144, 9);
+        else if (symbol < 280)
+            PutCode(symbol - 256, 7);
+        else
+            PutCode(0xC0 + symbol - 280, 8);
+    }
+    void PutFixedDistance(unsigned code) { PutCode(code, 5); }
+
+    // The stream so far, the last byte padded with zero bits.
+    std::string Bytes() const {
+        std::string out = bytes_;
+        if (bitCount_ != 0)
+            out += static_cast<char>(current_);
+        return out;
+    }
+
+private:
+    void PutBit(unsigned bit) {
+        current_ |= static_cast<uint8_t>(bit << bitCount_);
+        if (++bitCount_ == 8) {
+            bytes_ += static_cast<char>(current_);
+            current_ = 0;
+            bitCount_ = 0;
+        }
+    }
+    std::string bytes_;
+    uint8_t current_ = 0;
+    unsigned bitCount_ = 0;
+};

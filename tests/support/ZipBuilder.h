@@ -1,0 +1,138 @@
+// Builds ZIP archives and self-extractor overlays byte by byte for tests,
+// so that every field (flags, host system, disk numbers, comments, offsets)
+// can be set to what a case needs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+inline void AppendU16(std::string& out, uint32_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>((v >> 8) & 0xFF);
+}
+
+inline void AppendU32(std::string& out, uint32_t v) {
+    AppendU16(out, v & 0xFFFF);
+    AppendU16(out, v >> 16);
+}
+
+// A ZIP signature "PK" + two bytes, composed at run time.
+inline uint32_t ZipSignature(int a, int b) {
+    return static_cast<uint32_t>('P') | (static_cast<uint32_t>('P' - 5) << 8) |
+           (static_cast<uint32_t>(a) << 16) | (static_cast<uint32_t>(b) << 24);
+}
+
+struct ZipEntrySpec {
+    std::string name;
+    std::string data;             // the bytes as stored (compressed, encrypted)
+    uint16_t method = 0;
+    uint32_t crc = 0;
+    uint32_t uncompressedSize = 0;
+    uint16_t flags = 0;
+    uint8_t version = 20;
+    uint8_t host = 3;             // Unix
+    uint16_t diskStart = 0;
+    uint16_t dosTime = 0x6000;
+    uint16_t dosDate = 0x5A21;
+};
+
+class ZipBuilder {
+public:
+    std::vector<ZipEntrySpec> entries;
+    std::string comment;
+    uint16_t diskNumber = 0;
+    // Added to every stored offset, as if the archive had been built for a
+    // stub of another size.
+    int64_t offsetBias = 0;
+
+    std::string Build() const {
+        std::string out, directory;
+        for (const ZipEntrySpec& e : entries) {
+            uint32_t offset = static_cast<uint32_t>(out.size() + offsetBias);
+            AppendU32(out, ZipSignature(3, 4));
+            AppendU16(out, e.version);
+            AppendU16(out, e.flags);
+            AppendU16(out, e.method);
+            AppendU16(out, e.dosTime);
+            AppendU16(out, e.dosDate);
+            AppendU32(out, e.crc);
+            AppendU32(out, static_cast<uint32_t>(e.data.size()));
+            AppendU32(out, e.uncompressedSize);
+            AppendU16(out, static_cast<uint32_t>(e.name.size()));
+            AppendU16(out, 0);
+            out += e.name;
+            out += e.data;
+
+            AppendU32(directory, ZipSignature(1, 2));
+            directory += static_cast<char>(e.version);
+            directory += static_cast<char>(e.host);
+            AppendU16(directory, e.version);
+            AppendU16(directory, e.flags);
+            AppendU16(directory, e.method);
+            AppendU16(directory, e.dosTime);
+            AppendU16(directory, e.dosDate);
+            AppendU32(directory, e.crc);
+            AppendU32(directory, static_cast<uint32_t>(e.data.size()));
+            AppendU32(directory, e.uncompressedSize);
+            AppendU16(directory, static_cast<uint32_t>(e.name.size()));
+            AppendU16(directory, 0);
+            AppendU16(directory, 0);
+            AppendU16(directory, e.diskStart);
+            AppendU16(directory, 0);
+            AppendU32(directory, 0);
+            AppendU32(directory, offset);
+            directory += e.name;
+        }
+        uint32_t directoryOffset = static_cast<uint32_t>(out.size() + offsetBias);
+        out += directory;
+        AppendU32(out, ZipSignature(5, 6));
+        AppendU16(out, diskNumber);
+        AppendU16(out, diskNumber);
+        AppendU16(out, static_cast<uint32_t>(entries.size()));
+        AppendU16(out, static_cast<uint32_t>(entries.size()));
+        AppendU32(out, static_cast<uint32_t>(directory.size()));
+        AppendU32(out, directoryOffset);
+        AppendU16(out, static_cast<uint32_t>(comment.size()));
+        out += comment;
+        return out;
+    }
+};
+
+// The main record, end record and optional volume record of an overlay.
+struct OverlaySpec {
+    uint16_t flags = 0;
+    uint8_t overwriteMode = 2;
+    std::string strings[5];       // caption, destination, command, fallback, message
+    uint32_t messageStyle = 0;
+    unsigned trailingBytes = 2;   // unread bytes after string 5
+    std::string volumeBase, volumeExtension;
+
+    std::string Build() const {
+        std::string out = "UF";
+        out += '\0';
+        out += '\x01';
+        size_t length = 18 + trailingBytes;
+        for (const std::string& s : strings)
+            length += s.size();
+        AppendU16(out, static_cast<uint32_t>(length));
+        AppendU16(out, flags);
+        out += static_cast<char>(overwriteMode);
+        for (const std::string& s : strings)
+            out += static_cast<char>(s.size());
+        AppendU32(out, messageStyle);
+        for (const std::string& s : strings)
+            out += s;
+        out.append(trailingBytes, '\0');
+        out += "UF\x0A\x01";
+        AppendU32(out, static_cast<uint32_t>(length));
+        if (flags & 0x0400) {
+            out += "UF\x14\x01";
+            AppendU32(out, static_cast<uint32_t>(volumeBase.size()));
+            AppendU32(out, static_cast<uint32_t>(volumeExtension.size()));
+            out += volumeBase + volumeExtension;
+            out.append(12, '\0');
+        }
+        return out;
+    }
+};

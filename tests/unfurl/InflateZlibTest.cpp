@@ -1,0 +1,116 @@
+// Differential tests against zlib: streams zlib makes at every level and
+// strategy decode to the same bytes and CRC; damaged streams end.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+#include "UnfurlFixture.h"
+
+namespace {
+
+std::string RandomBytes(size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string s(size, '\0');
+    for (char& c : s)
+        c = static_cast<char>(random());
+    return s;
+}
+
+std::string Text(size_t size, unsigned seed) {
+    static const char* words[] = {"the ", "archive ", "window ", "code ", "length ",
+                                  "distance ", "of ", "a ", "block\r\n", "Huffman "};
+    std::mt19937 random(seed);
+    std::string s;
+    while (s.size() < size)
+        s += words[random() % 10];
+    s.resize(size);
+    return s;
+}
+
+std::string ProgramBytes() {
+    std::ifstream in("/proc/self/exe", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return bytes.substr(0, 400000);
+}
+
+std::string RawDeflate(const std::string& data, int level, int strategy) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, -15, 8, strategy), Z_OK);
+    std::string out(deflateBound(&z, data.size()) + 64, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+std::vector<std::pair<std::string, std::string>> Corpus() {
+    std::string random = RandomBytes(100000, 1);
+    std::string text = Text(300000, 2);
+    std::string mixed = text.substr(0, 50000) + random.substr(0, 30000) + text;
+    return {{"empty", ""},        {"one byte", "x"},       {"random", random},
+            {"text", text},       {"binary", ProgramBytes()}, {"mixed", mixed},
+            {"zeros", std::string(200000, '\0')}};
+}
+
+class InflateMatchesZlib : public UnfurlTest {};
+
+TEST_F(InflateMatchesZlib, EveryLevelAndStrategy) {
+    const int strategies[] = {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_HUFFMAN_ONLY, Z_RLE, Z_FIXED};
+    for (const auto& [name, data] : Corpus()) {
+        uint32_t expectedCrc = static_cast<uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+        for (int level = 0; level <= 9; ++level)
+            for (int strategy : strategies) {
+                Decoded d = DecodeBytes(RawDeflate(data, level, strategy));
+                ASSERT_TRUE(d.ok) << name << " level " << level << " strategy " << strategy;
+                ASSERT_EQ(d.bytes, data) << name << " level " << level << " strategy " << strategy;
+                ASSERT_EQ(d.crc, expectedCrc) << name;
+            }
+    }
+}
+
+TEST_F(InflateMatchesZlib, CrcAgreesForEveryLengthAndAlignment) {
+    std::string data = RandomBytes(5000, 9);
+    for (size_t start = 0; start < 9; ++start)
+        for (size_t length : {0, 1, 7, 8, 9, 15, 16, 17, 100, 4096, 4991}) {
+            std::string piece = data.substr(start, length);
+            uint32_t expected = static_cast<uint32_t>(crc32(
+                0, reinterpret_cast<const Bytef*>(piece.data()), static_cast<uInt>(piece.size())));
+            ASSERT_EQ(CrcOf(piece), expected) << start << " " << length;
+        }
+    EXPECT_EQ(CrcOf("123456789"), 0xCBF43926u);
+}
+
+TEST_F(InflateMatchesZlib, TruncatedAndFlippedStreamsEnd) {
+    std::string data = Text(60000, 5) + RandomBytes(5000, 6);
+    std::mt19937 random(7);
+    for (int level : {1, 6, 9}) {
+        std::string stream = RawDeflate(data, level, Z_DEFAULT_STRATEGY);
+        const size_t bound = 258 * 8 * stream.size() + 65536;
+        for (size_t cut = 0; cut < stream.size(); cut += 1 + stream.size() / 97) {
+            Decoded d = DecodeBytes(stream.substr(0, cut));
+            EXPECT_FALSE(d.ok && d.bytes == data) << "cut at " << cut;
+            EXPECT_LE(d.bytes.size(), bound);
+        }
+        for (int trial = 0; trial < 200; ++trial) {
+            std::string damaged = stream;
+            damaged[random() % damaged.size()] ^= static_cast<char>(1 << (random() % 8));
+            Decoded d = DecodeBytes(damaged);
+            EXPECT_LE(d.bytes.size(), bound);
+            if (d.ok && d.bytes != data) {
+                EXPECT_NE(d.crc, CrcOf(data));
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+// Shared set-up of unfurl's core tests: a scripted host that answers
+// message boxes and records list items, a system that adds an in-memory
+// registry and a chosen temporary folder, and helpers that decode bytes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SFXInflate.h"
+#include "SFXMemoryFile.h"
+#include "SFXProcs.h"
+#include "SFXVars.h"
+#include "sys/MemoryRegistry.h"
+
+class ScriptedHost : public SfxHost {
+public:
+    struct Message {
+        std::string text, caption;
+        uint32_t style;
+        bool owned;
+    };
+    struct Item {
+        std::string name;
+        size_t index;
+        uint32_t size;
+        bool selected;
+    };
+    std::deque<int> answers;   // button pressed per box; 1 (OK) when empty
+    std::vector<Message> messages;
+    std::vector<Item> items;
+
+    int ShowMessage(const std::string& text, const std::string& caption, uint32_t style,
+                    bool owned) override {
+        messages.push_back({text, caption, style, owned});
+        if (answers.empty())
+            return 1;
+        int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void AddListItem(const std::string& name, size_t index, uint32_t size,
+                     bool selected) override {
+        items.push_back({name, index, size, selected});
+    }
+};
+
+class TestSystem : public SfxSystem {
+public:
+    MemoryRegistry registry;
+    std::string temp;   // what "%temp%" expands to, when set
+
+    std::unique_ptr<SfxFile> OpenRead(const std::string& p) override { return Real().OpenRead(p); }
+    std::unique_ptr<SfxFile> CreateWrite(const std::string& p) override {
+        return Real().CreateWrite(p);
+    }
+    bool PathExists(const std::string& p) override { return Real().PathExists(p); }
+    bool FolderExists(const std::string& p) override { return Real().FolderExists(p); }
+    std::string ExpandEnvironment(const std::string& text) override {
+        std::string t = text;
+        if (!temp.empty())
+            for (size_t at; (at = Find(t, "%temp%")) != std::string::npos;)
+                t.replace(at, 6, temp);
+        return Real().ExpandEnvironment(t);
+    }
+    std::string CurrentDirectory() override { return Real().CurrentDirectory(); }
+    std::string FullPath(const std::string& p) override { return Real().FullPath(p); }
+    bool QueryRegistryValue(RegistryRoot root, const std::string& key, const std::string& value,
+                            std::string& data) override {
+        return registry.Query(root, key, value, data);
+    }
+    std::string OemToAnsi(const std::string& t) override { return Real().OemToAnsi(t); }
+    std::string Utf8ToAnsi(const std::string& t) override { return Real().Utf8ToAnsi(t); }
+
+private:
+    static SfxSystem& Real() { return PlatformSfxSystem(); }
+    static size_t Find(const std::string& text, const std::string& lower) {
+        for (size_t i = 0; i + lower.size() <= text.size(); ++i) {
+            bool same = true;
+            for (size_t k = 0; k < lower.size() && same; ++k)
+                same = std::tolower(static_cast<unsigned char>(text[i + k])) == lower[k];
+            if (same)
+                return i;
+        }
+        return std::string::npos;
+    }
+};
+
+class UnfurlTest : public testing::Test {
+protected:
+    ScriptedHost host;
+    TestSystem system;
+
+    void SetUp() override {
+        ResetVars(system, host);
+        BuildCrcTable();
+        BuildFixedTables();
+    }
+
+    void OpenArchive(const std::string& bytes, const std::string& path = "C:\\dl\\archive.exe") {
+        Vars.ArchivePath = path;
+        Vars.ArchiveFile = std::make_unique<MemoryFile>(bytes);
+    }
+
+    // The exit code the call ended the program with, or -1 when it returned.
+    static int ExitCodeOf(const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const ProgramExit& exit) {
+            return exit.exitCode;
+        }
+        return -1;
+    }
+};
+
+struct Decoded {
+    std::string bytes;
+    bool ok;
+    uint32_t crc;
+};
+
+// Runs InflateEntry (or CopyStoredEntry) over the bytes.
+inline Decoded DecodeBytes(const std::string& compressed, bool stored = false) {
+    MemoryFile input(compressed), output;
+    Decoder = DecoderState();
+    Decoder.input = &input;
+    Decoder.output = &output;
+    Decoder.outputName = "out.bin";
+    Decoder.remaining = static_cast<int64_t>(compressed.size());
+    bool ok = true;
+    if (stored)
+        CopyStoredEntry();
+    else
+        ok = InflateEntry();
+    return {output.Bytes(), ok, ~Decoder.crc};
+}
+
+inline uint32_t CrcOf(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFF;
+    UpdateCrc(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), crc);
+    return ~crc;
+}

@@ -1,0 +1,207 @@
+// The option table of "sfxpack pack", its parser and the usage text.
+#include "Options.h"
+
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+struct FlagName {
+    const char* name;
+    uint16_t bit;
+};
+
+const FlagName kFlagNames[] = {
+    {"offer-run", 0x0001},       {"user-selects", 0x0002},       {"hide-overwrite", 0x0004},
+    {"auto-start", 0x0008},      {"no-done-message", 0x0010},    {"expand-env", 0x0020},
+    {"list-hidden", 0x0040},     {"no-show-files", 0x0080},      {"auto-start-by-name", 0x0100},
+    {"allow-cancel", 0x0200},
+};
+
+bool ParseNumber(const std::string& text, unsigned long max, unsigned long& value) {
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    value = std::strtoul(text.c_str(), &end, 0);
+    return *end == '\0' && value <= max && text[0] != '-';
+}
+
+using Setter = std::function<bool(PackOptions&, const std::string&)>;
+
+struct Option {
+    const char* name;
+    const char* argument;   // nullptr for a switch
+    const char* help;
+    Setter set;
+};
+
+bool SetString(PackOptions& o, int index, const std::string& value) {
+    if (value.size() > 255)
+        return false;
+    o.strings[index] = value;
+    return true;
+}
+
+const std::vector<Option>& Table() {
+    static const std::vector<Option> table = {
+        {"-o", "OUT", "the self-extractor to write",
+         [](PackOptions& o, const std::string& v) { o.output = v; return true; }},
+        {"--stub", "STUB", "the stub program the header and archive are appended to",
+         [](PackOptions& o, const std::string& v) { o.stub = v; return true; }},
+        {"--caption", "T", "dialog caption",
+         [](PackOptions& o, const std::string& v) { return SetString(o, 0, v); }},
+        {"--dest", "T", "destination: a folder, \"><\" (temporary folder), <VOLATILE> or a registry value",
+         [](PackOptions& o, const std::string& v) { return SetString(o, 1, v); }},
+        {"--command", "T", "command offered after extraction",
+         [](PackOptions& o, const std::string& v) { return SetString(o, 2, v); }},
+        {"--fallback", "T", "destination when the registry value is missing",
+         [](PackOptions& o, const std::string& v) { return SetString(o, 3, v); }},
+        {"--message", "T", "message shown before the dialog",
+         [](PackOptions& o, const std::string& v) { return SetString(o, 4, v); }},
+        {"--message-style", "N", "message-box style of the start-up message",
+         [](PackOptions& o, const std::string& v) {
+             unsigned long n;
+             if (!ParseNumber(v, 0xFFFFFFFFul, n))
+                 return false;
+             o.messageStyle = static_cast<uint32_t>(n);
+             return true;
+         }},
+        {"--flags", "LIST", "header flags: names separated by commas, or a number",
+         [](PackOptions& o, const std::string& v) { return ParseHeaderFlags(v, o.flags); }},
+        {"--overwrite", "MODE", "always, never or ask",
+         [](PackOptions& o, const std::string& v) {
+             const char* modes[] = {"always", "never", "ask"};
+             for (uint8_t i = 0; i < 3; ++i)
+                 if (v == modes[i]) {
+                     o.overwriteMode = i;
+                     return true;
+                 }
+             return false;
+         }},
+        {"--password", "PW", "encrypt the entries (traditional PKWARE encryption)",
+         [](PackOptions& o, const std::string& v) {
+             o.password = v;
+             return !v.empty() && v.size() <= 80;
+         }},
+        {"--store", nullptr, "store the files without compression",
+         [](PackOptions& o, const std::string&) { o.store = true; return true; }},
+        {"--level", "N", "deflate level 1 to 9 (default 6)",
+         [](PackOptions& o, const std::string& v) {
+             unsigned long n;
+             if (!ParseNumber(v, 9, n) || n < 1)
+                 return false;
+             o.level = static_cast<int>(n);
+             return true;
+         }},
+        {"--zip", "ARCHIVE", "append this existing archive unchanged",
+         [](PackOptions& o, const std::string& v) { o.zip = v; return true; }},
+    };
+    return table;
+}
+
+}  // namespace
+
+bool ParseHeaderFlags(const std::string& list, uint16_t& flags) {
+    unsigned long number;
+    if (ParseNumber(list, 0xFFFF, number)) {
+        flags = static_cast<uint16_t>(number);
+        return true;
+    }
+    uint16_t result = 0;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(',', start);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string name = list.substr(start, end - start);
+        bool known = false;
+        for (const FlagName& f : kFlagNames)
+            if (name == f.name) {
+                result |= f.bit;
+                known = true;
+            }
+        if (!known)
+            return false;
+        start = end + 1;
+    }
+    flags = result;
+    return true;
+}
+
+std::string HeaderFlagNames(uint16_t flags) {
+    std::string names;
+    for (const FlagName& f : kFlagNames)
+        if (flags & f.bit)
+            names += (names.empty() ? "" : ",") + std::string(f.name);
+    if (flags & 0x0400)
+        names += names.empty() ? "spanned" : ",spanned";
+    return names;
+}
+
+bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options,
+                      std::string& error) {
+    bool sizeChosen = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || arg[0] != '-') {
+            options.paths.push_back(arg);
+            continue;
+        }
+        const Option* option = nullptr;
+        for (const Option& o : Table())
+            if (arg == o.name)
+                option = &o;
+        if (!option) {
+            error = "unknown option " + arg;
+            return false;
+        }
+        std::string value;
+        if (option->argument) {
+            if (++i == args.size()) {
+                error = arg + " needs " + option->argument;
+                return false;
+            }
+            value = args[i];
+        }
+        if (arg == "--store" || arg == "--level") {
+            if (sizeChosen) {
+                error = "--store and --level exclude each other";
+                return false;
+            }
+            sizeChosen = true;
+        }
+        if (!option->set(options, value)) {
+            error = "bad value for " + arg + ": " + value;
+            return false;
+        }
+    }
+    if (options.output.empty() || options.stub.empty()) {
+        error = "-o and --stub are required";
+        return false;
+    }
+    if (options.zip.empty() == options.paths.empty()) {
+        error = "give either --zip ARCHIVE or the paths to pack";
+        return false;
+    }
+    if (!options.zip.empty() && (!options.password.empty() || sizeChosen)) {
+        error = "--password, --store and --level apply only to paths";
+        return false;
+    }
+    return true;
+}
+
+std::string UsageText() {
+    std::string text =
+        "usage: sfxpack pack -o OUT --stub STUB [options] (--zip ARCHIVE | PATH...)\n"
+        "       sfxpack list FILE\n\noptions of pack:\n";
+    for (const Option& o : Table()) {
+        std::string left = std::string("  ") + o.name + (o.argument ? std::string(" ") + o.argument : "");
+        left.resize(std::max<size_t>(left.size() + 1, 24), ' ');
+        text += left + o.help + "\n";
+    }
+    text += "\nflag names: ";
+    for (size_t i = 0; i < sizeof kFlagNames / sizeof kFlagNames[0]; ++i)
+        text += (i ? "," : "") + std::string(kFlagNames[i].name);
+    text += "\nexit codes: 0 done, 1 unusable archive or stub, 2 usage\n";
+    return text;
+}

@@ -1,0 +1,27 @@
+// sfxpack's command line: one table of options from which both the parser
+// and the --help text are made.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PackOptions {
+    std::string output, stub, zip;
+    std::string strings[5];          // caption, destination, command, fallback, message
+    uint32_t messageStyle = 0;
+    uint16_t flags = 0;
+    uint8_t overwriteMode = 2;
+    std::string password;
+    bool store = false;
+    int level = 6;
+    std::vector<std::string> paths;
+};
+
+// Parses the arguments after "pack"; false with a message on bad usage.
+bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options,
+                      std::string& error);
+// The flag names of the header, without prefix, lower case with dashes.
+bool ParseHeaderFlags(const std::string& list, uint16_t& flags);
+std::string HeaderFlagNames(uint16_t flags);
+std::string UsageText();

@@ -1,0 +1,266 @@
+// "sfxpack pack": gathers the files, writes the stub, the header records
+// and the archive. "sfxpack list": reads a self-extractor as the stub does.
+#include "Pack.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "SFXInflate.h"
+#include "SFXMemoryFile.h"
+#include "SFXProcs.h"
+#include "SFXVars.h"
+#include "ZipWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kPeHeaderBytes = 65536;
+
+// Messages of the core go to standard error; questions are answered OK.
+class ConsoleHost : public SfxHost {
+public:
+    explicit ConsoleHost(std::ostream& err) : err_(err) {}
+    int ShowMessage(const std::string& text, const std::string& caption, uint32_t,
+                    bool) override {
+        if (caption == "Error...")
+            err_ << text << "\n";
+        return 1;
+    }
+    void AddListItem(const std::string&, size_t, uint32_t, bool) override {}
+
+private:
+    std::ostream& err_;
+};
+
+bool ReadWhole(const std::string& path, std::string& bytes) {
+    std::ifstream in(fs::u8path(path), std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+void DosTimeOf(const fs::path& path, uint16_t& time, uint16_t& date) {
+    std::error_code ec;
+    auto written = fs::last_write_time(path, ec);
+    std::time_t t = std::time(nullptr);
+    if (!ec)
+        t = std::chrono::system_clock::to_time_t(
+            std::chrono::file_clock::to_sys(written));
+    std::tm local = *std::localtime(&t);
+    int year = std::max(local.tm_year + 1900, 1980);
+    date = static_cast<uint16_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
+    time = static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+}
+
+std::string NameOf(const fs::path& relative) {
+    std::u8string u8 = relative.generic_u8string();
+    return std::string(u8.begin(), u8.end());
+}
+
+bool AddFile(const fs::path& file, const std::string& name, std::vector<ZipSource>& sources) {
+    ZipSource s;
+    s.name = name;
+    if (!ReadWhole(NameOf(file), s.data))
+        return false;
+    DosTimeOf(file, s.dosTime, s.dosDate);
+    sources.push_back(std::move(s));
+    return true;
+}
+
+// A folder contributes what is inside it, relative to it, in name order.
+bool AddFolder(const fs::path& folder, std::vector<ZipSource>& sources, std::ostream& err) {
+    std::vector<fs::path> found;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        found.push_back(it->path());
+    if (ec) {
+        err << "cannot read folder " << NameOf(folder) << "\n";
+        return false;
+    }
+    std::sort(found.begin(), found.end());
+    for (const fs::path& p : found) {
+        std::string name = NameOf(fs::relative(p, folder));
+        if (fs::is_directory(p)) {
+            ZipSource s;
+            s.name = name + "/";
+            DosTimeOf(p, s.dosTime, s.dosDate);
+            sources.push_back(s);
+        } else if (!AddFile(p, name, sources)) {
+            err << "cannot read " << NameOf(p) << "\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string HeaderRecords(const PackOptions& o) {
+    std::string out = "UF";
+    out += '\0';
+    out += '\x01';
+    size_t length = 18 + 2;
+    for (const std::string& s : o.strings)
+        length += s.size();
+    auto u16 = [&](uint32_t v) {
+        out += static_cast<char>(v & 0xFF);
+        out += static_cast<char>((v >> 8) & 0xFF);
+    };
+    u16(static_cast<uint32_t>(length));
+    u16(o.flags);
+    out += static_cast<char>(o.overwriteMode);
+    for (const std::string& s : o.strings)
+        out += static_cast<char>(s.size());
+    u16(o.messageStyle & 0xFFFF);
+    u16(o.messageStyle >> 16);
+    for (const std::string& s : o.strings)
+        out += s;
+    out.append(2, '\0');
+    out += "UF\x0A\x01";
+    u16(static_cast<uint32_t>(length));
+    u16(0);
+    return out;
+}
+
+// Runs the core's directory reader over an archive in memory.
+bool ArchiveUsable(const std::string& zip, std::ostream& err) {
+    ConsoleHost host(err);
+    ResetVars(PlatformSfxSystem(), host);
+    BuildCrcTable();
+    Vars.ArchiveFile = std::make_unique<MemoryFile>(zip);
+    try {
+        ReadDirectory();
+    } catch (const ProgramExit&) {
+        return false;
+    }
+    return true;
+}
+
+const char* MethodName(uint16_t method) {
+    return method == 0 ? "stored" : method == 8 ? "deflated" : "other";
+}
+
+}  // namespace
+
+std::string CorePathOf(const std::string& native) {
+#ifdef _WIN32
+    return fs::absolute(native).string();
+#else
+    std::string p = fs::absolute(native).lexically_normal().string();
+    for (char& c : p)
+        if (c == '/')
+            c = '\\';
+    return PlatformSfxSystem().Utf8ToAnsi("Z:" + p);
+#endif
+}
+
+int RunPack(const PackOptions& o, std::ostream& err) {
+    std::string stub;
+    if (!ReadWhole(o.stub, stub)) {
+        err << "cannot read the stub " << o.stub << "\n";
+        return kExitUnusable;
+    }
+    uint32_t overlay = FindOverlay(reinterpret_cast<const uint8_t*>(stub.data()),
+                                   std::min(stub.size(), kPeHeaderBytes));
+    if (overlay == 0 || overlay > stub.size()) {
+        err << "the stub is not a PE32 program: " << o.stub << "\n";
+        return kExitUnusable;
+    }
+    stub.resize(overlay);
+    std::string header = HeaderRecords(o);
+
+    std::string zip;
+    if (!o.zip.empty()) {
+        if (!ReadWhole(o.zip, zip)) {
+            err << "cannot read " << o.zip << "\n";
+            return kExitUnusable;
+        }
+        if (!ArchiveUsable(zip, err))
+            return kExitUnusable;
+    } else {
+        std::vector<ZipSource> sources;
+        for (const std::string& path : o.paths) {
+            fs::path p = fs::u8path(path);
+            bool ok = fs::is_directory(p) ? AddFolder(p, sources, err)
+                                          : AddFile(p, NameOf(p.filename()), sources);
+            if (!ok) {
+                err << "cannot read " << path << "\n";
+                return kExitUnusable;
+            }
+        }
+        ZipWriteOptions zo;
+        zo.level = o.store ? 0 : o.level;
+        zo.password = o.password;
+        zo.baseOffset = static_cast<uint32_t>(stub.size() + header.size());
+        zip = WriteZip(sources, zo);
+    }
+
+    std::ofstream out(fs::u8path(o.output), std::ios::binary);
+    out << stub << header << zip;
+    out.close();
+    if (!out) {
+        err << "cannot write " << o.output << "\n";
+        return kExitUnusable;
+    }
+    return kExitDone;
+}
+
+int RunList(const std::string& file, std::ostream& out, std::ostream& err) {
+    std::string head;
+    {
+        std::ifstream in(fs::u8path(file), std::ios::binary);
+        if (!in) {
+            err << "Error leyendo archivo " << file << "\n";
+            return kExitUnusable;
+        }
+        head.resize(kPeHeaderBytes);
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<size_t>(in.gcount()));
+    }
+    ConsoleHost host(err);
+    ResetVars(PlatformSfxSystem(), host);
+    BuildCrcTable();
+    Vars.ArchivePath = CorePathOf(file);
+    Vars.ArchiveFile = PlatformSfxSystem().OpenRead(Vars.ArchivePath);
+    if (!Vars.ArchiveFile) {
+        err << "Error leyendo archivo " << Vars.ArchivePath << "\n";
+        return kExitUnusable;
+    }
+    Vars.OverlayStart =
+        FindOverlay(reinterpret_cast<const uint8_t*>(head.data()), head.size());
+    try {
+        LoadHeader();
+        ReadDirectory();
+    } catch (const ProgramExit& exit) {
+        return exit.exitCode == 0 ? kExitDone : kExitUnusable;
+    }
+    static const char* const labels[] = {"caption", "destination", "command", "fallback",
+                                         "message"};
+    static const char* const modes[] = {"always", "never", "ask"};
+    uint16_t flags = Vars.Header.HeaderFlags();
+    out << "overlay start: " << Vars.OverlayStart << "\n"
+        << "record length: " << Vars.Header.RecordLength() << "\n";
+    for (int i = 0; i < 5; ++i)
+        out << labels[i] << ": " << Vars.headerStrings[i] << "\n";
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%04X", flags);
+    out << "message style: " << Vars.Header.MessageStyle() << "\n"
+        << "flags: " << hex << " " << HeaderFlagNames(flags) << "\n"
+        << "overwrite: "
+        << (Vars.Header.OverwriteMode() < 3 ? modes[Vars.Header.OverwriteMode()] : "?") << "\n"
+        << "zip start: " << Vars.ZipStart << "\n"
+        << "offset delta: " << Vars.OffsetDelta << "\n"
+        << "entries: " << Vars.EntryTable.size() << "\n";
+    for (size_t i = 0; i < Vars.EntryTable.size(); ++i) {
+        const EntryRecord& e = Vars.EntryTable[i];
+        std::snprintf(hex, sizeof hex, "%08X", e.Crc());
+        out << Vars.EntryNames[i] << "\t" << e.UncompressedSize() << "\t" << MethodName(e.Method())
+            << (e.IsEncrypted() ? "+encrypted" : "") << "\t" << hex << "\n";
+    }
+    return kExitDone;
+}

@@ -1,0 +1,553 @@
+// Inflate (RFC 1951) in the classic table-driven design: a bit buffer fed
+// from 32 KB input chunks, two-level lookup tables built from code lengths,
+// and a 32 KB window flushed to the output each time it fills.
+#include "SFXInflate.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <exception>
+#include <vector>
+
+#include "SFXProcs.h"
+#include "SFXStrings.h"
+
+DecoderState Decoder;
+
+namespace {
+
+constexpr unsigned kWindowSize = 32768;
+constexpr unsigned kWindowPadding = 16;     // room for 8-byte copies that overshoot
+constexpr unsigned kInputChunk = 32768;
+constexpr unsigned kInputPadding = 2;
+constexpr unsigned kMaxCodeLength = 16;
+constexpr unsigned kMaxLiteralCodes = 288;
+constexpr unsigned kMaxDistanceCodes = 32;
+constexpr unsigned kCodeLengthCodes = 19;
+constexpr unsigned kLengthArraySize = 320;
+constexpr unsigned kEndOfBlock = 256;
+constexpr unsigned kPlainLiterals = 257;
+
+// Lookup widths of the first-level tables. Wider than the classic 9/6 and
+// 7/5 so that nearly every code resolves in one lookup; the bytes decoded
+// do not depend on them.
+constexpr unsigned kLiteralLookupBits = 10;
+constexpr unsigned kDistanceLookupBits = 8;
+constexpr unsigned kFixedLiteralLookupBits = 9;
+constexpr unsigned kFixedDistanceLookupBits = 5;
+constexpr unsigned kCodeLengthLookupBits = 7;
+
+static_assert(kLengthArraySize >= kMaxLiteralCodes + kMaxDistanceCodes);
+static_assert((kWindowSize & (kWindowSize - 1)) == 0, "window size is a power of two");
+
+// Table entry operations.
+constexpr uint8_t kOpEndOfBlock = 15;
+constexpr uint8_t kOpLiteral = 16;
+constexpr uint8_t kOpInvalid = 99;
+
+// One table entry: bits of the code (or sub-code), operation, value.
+// Operation 0..13 is a length or distance with that many extra bits, above
+// 16 a link to a sub-table indexed by (operation - 16) further bits.
+struct Code {
+    uint8_t bits;
+    uint8_t op;
+    uint16_t value;
+};
+static_assert(sizeof(Code) == 4);
+
+constexpr Code kInvalidCode = {0, kOpInvalid, 0};
+
+using CodeTable = std::vector<Code>;
+
+// Length bases and extra bits for codes 257..285; 286 and 287 are invalid.
+constexpr uint16_t kLengthBase[31] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,
+                                      17, 19, 23, 27, 31, 35, 43, 51, 59,  67,  83,
+                                      99, 115, 131, 163, 195, 227, 258, 0, 0};
+constexpr uint8_t kLengthExtra[31] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,  2,
+                                      3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0, kOpInvalid,
+                                      kOpInvalid};
+// Distance bases and extra bits for codes 0..29; 30 and 31 are invalid.
+constexpr uint16_t kDistanceBase[32] = {1,    2,    3,    4,    5,    7,     9,     13,
+                                        17,   25,   33,   49,   65,   97,    129,   193,
+                                        257,  385,  513,  769,  1025, 1537,  2049,  3073,
+                                        4097, 6145, 8193, 12289, 16385, 24577, 0, 0};
+constexpr uint8_t kDistanceExtra[32] = {0, 0, 0, 0, 1, 1, 2,  2,  3,  3,  4,  4,
+                                        5, 5, 6, 6, 7, 7, 8,  8,  9,  9,  10, 10,
+                                        11, 11, 12, 12, 13, 13, kOpInvalid, kOpInvalid};
+// Format note: the code-length code lengths arrive in this order, so that
+// the lengths most often unused come last and can be left out.
+constexpr uint8_t kCodeLengthOrder[kCodeLengthCodes] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                        11, 4,  12, 3, 13, 2, 14, 1, 15};
+
+inline uint32_t Mask(unsigned n) { return (1u << n) - 1; }
+
+
+// Table builder results.
+enum BuildResult { kBuildOk = 0, kBuildIncomplete = 1, kBuildOversubscribed = 2 };
+
+unsigned ReverseBits(unsigned code, unsigned length) {
+    unsigned reversed = 0;
+    for (unsigned i = 0; i < length; ++i, code >>= 1)
+        reversed = (reversed << 1) | (code & 1);
+    return reversed;
+}
+
+Code SymbolEntry(unsigned symbol, unsigned plain, const uint16_t* base, const uint8_t* extra,
+                 unsigned bits) {
+    if (symbol < plain) {
+        uint8_t op = symbol == kEndOfBlock ? kOpEndOfBlock : kOpLiteral;
+        return {static_cast<uint8_t>(bits), op, static_cast<uint16_t>(symbol)};
+    }
+    return {static_cast<uint8_t>(bits), extra[symbol - plain], base[symbol - plain]};
+}
+
+// Format note: codes are canonical (RFC 1951 3.2.2) and sent least
+// significant bit first, so the table is indexed by the code reversed. An
+// incomplete set leaves slots that decode as invalid codes; a single code
+// of length 1 is the one incomplete set deflate allows.
+int BuildTable(const uint8_t* lengths, unsigned n, unsigned plain, const uint16_t* base,
+               const uint8_t* extra, unsigned& width, CodeTable& table) {
+    unsigned count[kMaxCodeLength + 1] = {};
+    for (unsigned i = 0; i < n; ++i)
+        ++count[lengths[i]];
+    table.assign(1, kInvalidCode);
+    if (count[0] == n) {
+        width = 0;
+        return kBuildOk;
+    }
+    unsigned shortest = 1, longest = kMaxCodeLength;
+    while (count[shortest] == 0)
+        ++shortest;
+    while (count[longest] == 0)
+        --longest;
+    width = std::clamp(width, shortest, longest);
+
+    int left = 1;
+    for (unsigned len = 1; len <= kMaxCodeLength; ++len) {
+        left = (left << 1) - static_cast<int>(count[len]);
+        if (left < 0)
+            return kBuildOversubscribed;
+    }
+
+    unsigned offsets[kMaxCodeLength + 2] = {};
+    for (unsigned len = 1; len <= kMaxCodeLength; ++len)
+        offsets[len + 1] = offsets[len] + count[len];
+    unsigned sorted[kLengthArraySize];
+    for (unsigned symbol = 0; symbol < n; ++symbol)
+        if (lengths[symbol] != 0)
+            sorted[offsets[lengths[symbol]]++] = symbol;
+
+    const unsigned root = width;
+    table.assign(size_t{1} << root, kInvalidCode);
+    unsigned remaining[kMaxCodeLength + 1];
+    std::copy(count, count + kMaxCodeLength + 1, remaining);
+    unsigned openPrefix = ~0u, subBase = 0, subBits = 0;
+    unsigned code = 0, placed = 0;
+    for (unsigned l = shortest; l <= longest; ++l) {
+        code = l == shortest ? 0 : (code << 1);
+        for (unsigned k = 0; k < count[l]; ++k, ++code, ++placed) {
+            const unsigned len = l;
+            unsigned symbol = sorted[placed];
+            unsigned reversed = ReverseBits(code, len);
+            if (len <= root) {
+                Code entry = SymbolEntry(symbol, plain, base, extra, len);
+                for (unsigned i = reversed; i < (1u << root); i += 1u << len)
+                    table[i] = entry;
+            } else {
+                unsigned prefix = reversed & Mask(root);
+                if (prefix != openPrefix) {
+                    subBits = len - root;
+                    int slots = 1 << subBits;
+                    while (subBits + root < longest) {
+                        slots -= static_cast<int>(remaining[subBits + root]);
+                        if (slots <= 0)
+                            break;
+                        ++subBits;
+                        slots <<= 1;
+                    }
+                    subBase = static_cast<unsigned>(table.size());
+                    table.resize(table.size() + (size_t{1} << subBits), kInvalidCode);
+                    table[prefix] = {static_cast<uint8_t>(root),
+                                     static_cast<uint8_t>(kOpLiteral + subBits),
+                                     static_cast<uint16_t>(subBase)};
+                    openPrefix = prefix;
+                }
+                Code entry = SymbolEntry(symbol, plain, base, extra, len - root);
+                for (unsigned i = reversed >> root; i < (1u << subBits); i += 1u << (len - root))
+                    table[subBase + i] = entry;
+            }
+            --remaining[len];
+        }
+    }
+    return (left > 0 && longest != 1) ? kBuildIncomplete : kBuildOk;
+}
+
+CodeTable FixedLiterals, FixedDistances;
+unsigned FixedLiteralBits = kFixedLiteralLookupBits;
+unsigned FixedDistanceBits = kFixedDistanceLookupBits;
+
+// One entry's decoding: input chunks, bit buffer, window.
+class Inflater {
+public:
+    Inflater() : input_(kInputChunk + kInputPadding), window_(kWindowSize + kWindowPadding) {}
+
+    bool Run();
+
+private:
+    bool Block(bool& last);
+    bool Stored();
+    bool Dynamic();
+    bool DecodeCodes(const CodeTable& literals, unsigned literalBits, const CodeTable& distances,
+                     unsigned distanceBits);
+    bool ReadLengths(uint8_t* lengths, unsigned count);
+    bool CopyMatch(unsigned distance, unsigned length);
+
+    int FetchByte();
+    void Refill();
+    void NeedBits(unsigned n) {
+        if (bitCount_ < n)
+            Refill();
+    }
+    uint32_t PeekBits(unsigned n) const { return static_cast<uint32_t>(bitBuffer_) & Mask(n); }
+    void DumpBits(unsigned n) {
+        bitBuffer_ >>= n;
+        bitCount_ -= n;
+    }
+    // True once a code has used bits beyond the entry's compressed bytes.
+    bool Overrun() const { return bitCount_ < fillerBits_; }
+    // Looks a code up in a two-level table and consumes its bits.
+    bool Decode(const CodeTable& table, unsigned width, Code& entry);
+
+    void PutByte(uint8_t byte) {
+        window_[windowPos_++] = byte;
+        if (windowPos_ == kWindowSize)
+            Flush();
+    }
+    void Flush();
+
+    std::vector<uint8_t> input_;
+    size_t inputPos_ = 0, inputCount_ = 0;
+    uint64_t bitBuffer_ = 0;
+    unsigned bitCount_ = 0;
+    unsigned fillerBits_ = 0;       // one-bits delivered after the input ran out
+    std::vector<uint8_t> window_;
+    unsigned windowPos_ = 0;
+    uint64_t flushed_ = 0;          // bytes written before the window's start
+};
+
+int Inflater::FetchByte() {
+    if (inputPos_ == inputCount_) {
+        if (Decoder.remaining <= 0)
+            return -1;
+        size_t want = static_cast<size_t>(std::min<int64_t>(Decoder.remaining, kInputChunk));
+        inputCount_ = Decoder.input->Read(input_.data(), want);
+        inputPos_ = 0;
+        if (inputCount_ == 0) {
+            Decoder.remaining = 0;
+            return -1;
+        }
+        if (Decoder.encrypted)
+            DecryptBuffer(input_.data(), inputCount_);
+        Decoder.remaining -= static_cast<int64_t>(inputCount_);
+    }
+    return input_[inputPos_++];
+}
+
+// Fills the bit buffer to at least 56 bits. Eight bytes at a time while the
+// chunk has them; the bits above the count are then the next bytes' own
+// bits, which a later load puts back in the same place. Past the end of the
+// input, one-bits fill the buffer and are counted.
+void Inflater::Refill() {
+    if (inputCount_ - inputPos_ >= 8) {
+        uint64_t word = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&word, input_.data() + inputPos_, sizeof word);
+        } else {
+            for (int i = 7; i >= 0; --i)
+                word = (word << 8) | input_[inputPos_ + i];
+        }
+        bitBuffer_ |= word << bitCount_;
+        inputPos_ += (63 - bitCount_) >> 3;
+        bitCount_ |= 56;
+        return;
+    }
+    while (bitCount_ <= 56) {
+        int byte = FetchByte();
+        if (byte < 0) {
+            byte = 0xFF;
+            fillerBits_ += 8;
+        }
+        bitBuffer_ |= static_cast<uint64_t>(byte) << bitCount_;
+        bitCount_ += 8;
+    }
+}
+
+void Inflater::Flush() {
+    if (windowPos_ == 0)
+        return;
+    WriteOutput(window_.data(), windowPos_);
+    UpdateCrc(window_.data(), windowPos_, Decoder.crc);
+    flushed_ += windowPos_;
+    windowPos_ = 0;
+}
+
+bool Inflater::Decode(const CodeTable& table, unsigned width, Code& entry) {
+    entry = table[PeekBits(width)];
+    if (entry.op > kOpLiteral) {
+        if (entry.op == kOpInvalid)
+            return false;
+        DumpBits(entry.bits);
+        entry = table[entry.value + PeekBits(entry.op - kOpLiteral)];
+        if (entry.op == kOpInvalid)
+            return false;
+    }
+    DumpBits(entry.bits);
+    return !Overrun();
+}
+
+// Format note: a match may overlap the bytes it produces (distance below
+// length), which repeats the last 'distance' bytes; such copies go byte by
+// byte. Sources before the window's start wrap to its end.
+bool Inflater::CopyMatch(unsigned distance, unsigned length) {
+    if (distance > flushed_ + windowPos_)
+        return false;
+    uint8_t* w = window_.data();
+    if (distance <= windowPos_ && windowPos_ + length <= kWindowSize) {
+        uint8_t* to = w + windowPos_;
+        const uint8_t* from = to - distance;
+        windowPos_ += length;
+        if (distance >= 8) {
+            for (unsigned i = 0; i < length; i += 8)
+                std::memcpy(to + i, from + i, 8);
+        } else if (distance == 1) {
+            std::memset(to, *from, length);
+        } else {
+            for (unsigned i = 0; i < length; ++i)
+                to[i] = from[i];
+        }
+        if (windowPos_ == kWindowSize)
+            Flush();
+        return true;
+    }
+    while (length > 0) {
+        unsigned from = (windowPos_ - distance) & (kWindowSize - 1);
+        unsigned run = std::min(length, kWindowSize - std::max(from, windowPos_));
+        if (from < windowPos_ && windowPos_ - from < run) {
+            for (unsigned i = 0; i < run; ++i)
+                w[windowPos_ + i] = w[from + i];
+        } else {
+            std::memmove(w + windowPos_, w + from, run);
+        }
+        windowPos_ += run;
+        length -= run;
+        if (windowPos_ == kWindowSize)
+            Flush();
+    }
+    return true;
+}
+
+bool Inflater::DecodeCodes(const CodeTable& literals, unsigned literalBits,
+                           const CodeTable& distances, unsigned distanceBits) {
+    for (;;) {
+        NeedBits(48);
+        Code entry;
+        if (!Decode(literals, literalBits, entry))
+            return false;
+        if (entry.op == kOpLiteral) {
+            PutByte(static_cast<uint8_t>(entry.value));
+            continue;
+        }
+        if (entry.op == kOpEndOfBlock)
+            return true;
+        unsigned length = entry.value + PeekBits(entry.op);
+        DumpBits(entry.op);
+        if (!Decode(distances, distanceBits, entry))
+            return false;
+        unsigned distance = entry.value + PeekBits(entry.op);
+        DumpBits(entry.op);
+        if (Overrun() || !CopyMatch(distance, length))
+            return false;
+    }
+}
+
+// Format note: a stored block starts at the next byte boundary; LEN is
+// followed by its ones' complement NLEN.
+bool Inflater::Stored() {
+    DumpBits(bitCount_ & 7);
+    NeedBits(32);
+    unsigned length = PeekBits(16);
+    DumpBits(16);
+    unsigned check = PeekBits(16);
+    DumpBits(16);
+    if (Overrun() || length != (~check & 0xFFFF))
+        return false;
+    // Whole bytes still in the bit buffer come first.
+    while (length > 0 && bitCount_ >= 8) {
+        uint8_t byte = static_cast<uint8_t>(PeekBits(8));
+        DumpBits(8);
+        if (Overrun())
+            return false;
+        PutByte(byte);
+        --length;
+    }
+    // The rest is copied straight from the input chunks; the buffer is
+    // empty now but may hold look-ahead copies of those bytes.
+    if (length > 0)
+        bitBuffer_ = 0;
+    while (length > 0) {
+        if (inputPos_ == inputCount_) {
+            int byte = FetchByte();
+            if (byte < 0)
+                return false;
+            --inputPos_;
+        }
+        unsigned n = std::min<size_t>({length, inputCount_ - inputPos_, kWindowSize - windowPos_});
+        std::memcpy(window_.data() + windowPos_, input_.data() + inputPos_, n);
+        inputPos_ += n;
+        windowPos_ += n;
+        length -= n;
+        if (windowPos_ == kWindowSize)
+            Flush();
+    }
+    return true;
+}
+
+bool Inflater::ReadLengths(uint8_t* lengths, unsigned count) {
+    uint8_t codeLengths[kCodeLengthCodes] = {};
+    NeedBits(14);
+    unsigned codeLengthCount = PeekBits(4) + 4;
+    DumpBits(4);
+    for (unsigned i = 0; i < codeLengthCount; ++i) {
+        NeedBits(3);
+        codeLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(PeekBits(3));
+        DumpBits(3);
+    }
+    CodeTable table;
+    unsigned width = kCodeLengthLookupBits;
+    if (BuildTable(codeLengths, kCodeLengthCodes, kCodeLengthCodes, nullptr, nullptr, width,
+                   table) != kBuildOk)
+        return false;
+    unsigned previous = 0;
+    for (unsigned i = 0; i < count;) {
+        NeedBits(16);
+        Code entry;
+        if (!Decode(table, width, entry))
+            return false;
+        unsigned symbol = entry.value, repeat, value;
+        if (symbol < 16) {
+            lengths[i++] = static_cast<uint8_t>(symbol);
+            previous = symbol;
+            continue;
+        }
+        if (symbol == 16) {
+            repeat = 3 + PeekBits(2);
+            DumpBits(2);
+            value = previous;
+        } else if (symbol == 17) {
+            repeat = 3 + PeekBits(3);
+            DumpBits(3);
+            value = previous = 0;
+        } else {
+            repeat = 11 + PeekBits(7);
+            DumpBits(7);
+            value = previous = 0;
+        }
+        if (Overrun() || i + repeat > count)
+            return false;
+        std::fill(lengths + i, lengths + i + repeat, static_cast<uint8_t>(value));
+        i += repeat;
+    }
+    return true;
+}
+
+bool Inflater::Dynamic() {
+    NeedBits(10);
+    unsigned literalCount = PeekBits(5) + 257;
+    DumpBits(5);
+    unsigned distanceCount = PeekBits(5) + 1;
+    DumpBits(5);
+    uint8_t lengths[kLengthArraySize] = {};
+    if (!ReadLengths(lengths, literalCount + distanceCount))
+        return false;
+    CodeTable literals, distances;
+    unsigned literalBits = kLiteralLookupBits, distanceBits = kDistanceLookupBits;
+    if (BuildTable(lengths, literalCount, kPlainLiterals, kLengthBase, kLengthExtra, literalBits,
+                   literals) != kBuildOk)
+        return false;
+    if (BuildTable(lengths + literalCount, distanceCount, 0, kDistanceBase, kDistanceExtra,
+                   distanceBits, distances) != kBuildOk)
+        return false;
+    return DecodeCodes(literals, literalBits, distances, distanceBits);
+}
+
+bool Inflater::Block(bool& last) {
+    NeedBits(3);
+    last = PeekBits(1) != 0;
+    DumpBits(1);
+    unsigned type = PeekBits(2);
+    DumpBits(2);
+    if (Overrun())
+        return false;
+    switch (type) {
+    case 0: return Stored();
+    case 1: return DecodeCodes(FixedLiterals, FixedLiteralBits, FixedDistances, FixedDistanceBits);
+    case 2: return Dynamic();
+    default: return false;
+    }
+}
+
+bool Inflater::Run() {
+    bool ok = true, last = false;
+    try {
+        while (ok && !last)
+            ok = Block(last);
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    Flush();
+    return ok;
+}
+
+}  // namespace
+
+void BuildFixedTables() {
+    uint8_t lengths[kMaxLiteralCodes];
+    std::fill(lengths, lengths + 144, 8);
+    std::fill(lengths + 144, lengths + 256, 9);
+    std::fill(lengths + 256, lengths + 280, 7);
+    std::fill(lengths + 280, lengths + kMaxLiteralCodes, 8);
+    FixedLiteralBits = kFixedLiteralLookupBits;
+    BuildTable(lengths, kMaxLiteralCodes, kPlainLiterals, kLengthBase, kLengthExtra,
+               FixedLiteralBits, FixedLiterals);
+    // Thirty codes of five bits: an incomplete set whose two free codes are invalid.
+    std::fill(lengths, lengths + 30, 5);
+    FixedDistanceBits = kFixedDistanceLookupBits;
+    BuildTable(lengths, 30, 0, kDistanceBase, kDistanceExtra, FixedDistanceBits, FixedDistances);
+}
+
+bool InflateEntry() {
+    if (FixedLiterals.empty())
+        BuildFixedTables();
+    Inflater inflater;
+    return inflater.Run();
+}
+
+void WriteOutput(const uint8_t* buffer, size_t count) {
+    if (Decoder.output->Write(buffer, count) != count)
+        ReportFatal(FillPlaceholder(kMsgWriteError, Decoder.outputName));
+}
+
+void CopyStoredEntry() {
+    int64_t first = std::min<int64_t>(std::max<int64_t>(Decoder.remaining, 0), kInputChunk);
+    std::vector<uint8_t> buffer(static_cast<size_t>(first) + kInputPadding);
+    while (Decoder.remaining > 0) {
+        size_t n = static_cast<size_t>(std::min<int64_t>(Decoder.remaining, kInputChunk));
+        if (Decoder.input->Read(buffer.data(), n) != n)
+            ReportFatal(kMsgCorrupt);
+        Decoder.remaining -= static_cast<int64_t>(n);
+        if (Decoder.encrypted)
+            DecryptBuffer(buffer.data(), n);
+        WriteOutput(buffer.data(), n);
+        UpdateCrc(buffer.data(), n, Decoder.crc);
+    }
+}

@@ -1,0 +1,97 @@
+// Messages, path helpers and exact archive reads of the stub.
+#include "SFXProcs.h"
+
+#include "SFXDefs.h"
+#include "SFXStrings.h"
+#include "SFXVars.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
+
+size_t LastSeparator(const std::string& path) {
+    for (size_t i = path.size(); i > 0; --i)
+        if (IsSeparator(path[i - 1]))
+            return i - 1;
+    return std::string::npos;
+}
+
+}  // namespace
+
+std::string FillPlaceholder(const std::string& text, const std::string& argument) {
+    size_t at = text.find(kPlaceholder);
+    if (at == std::string::npos)
+        return text;
+    std::string filled = text;
+    filled.replace(at, 2, argument);
+    return filled;
+}
+
+void ReportFatal(const std::string& message) {
+    if (!message.empty())
+        Vars.host->ShowMessage(message, kErrorCaption, kStyleIconStop | kStyleTaskModal, false);
+    throw ProgramExit{1};
+}
+
+void ReportError(const std::string& message) {
+    Vars.host->ShowMessage(message, kErrorCaption, kStyleIconStop | kStyleTaskModal, true);
+}
+
+std::string IncludeTrailingBackslash(const std::string& path) {
+    if (path.empty() || path.back() == '\\')
+        return path;
+    return path + "\\";
+}
+
+std::string ExcludeTrailingBackslashes(const std::string& path) {
+    size_t end = path.size();
+    while (end > 0 && path[end - 1] == '\\')
+        --end;
+    return path.substr(0, end);
+}
+
+// Format note: a drive root keeps its backslash ("C:\"), a final ":" stays,
+// and "C:x" style three-character strings come back whole.
+std::string DirectoryPart(const std::string& path) {
+    if (path.size() == 3 && path.find(':') != std::string::npos)
+        return path;
+    size_t at = LastSeparator(path);
+    if (at == std::string::npos)
+        return std::string();
+    if (path[at] == ':')
+        return path.substr(0, at + 1);
+    if (at == 2 && path[1] == ':')
+        return path.substr(0, 3);
+    return path.substr(0, at);
+}
+
+std::string FileNamePart(const std::string& path) {
+    size_t at = LastSeparator(path);
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+bool PathExists(const std::string& path) { return Vars.system->PathExists(path); }
+
+bool FolderExists(const std::string& path) { return Vars.system->FolderExists(path); }
+
+std::string ExpandEnv(const std::string& text) {
+    std::string expanded = Vars.system->ExpandEnvironment(text);
+    return expanded.size() <= kExpandBufferChars - 1 ? expanded : std::string();
+}
+
+std::string FullPath(const std::string& path) {
+    std::string full = Vars.system->FullPath(path);
+    return full.size() < kMaxNameSize ? full : std::string();
+}
+
+void ReadExact(void* buffer, size_t count) {
+    if (count == 0)
+        return;
+    if (Vars.ArchiveFile->Read(buffer, count) != count)
+        ReportFatal(kMsgCorrupt);
+}
+
+void SkipBytes(uint64_t count) {
+    SfxFile& file = *Vars.ArchiveFile;
+    file.Seek(file.Position() + count);
+}

@@ -1,0 +1,60 @@
+// Process-wide state of the self-extractor: the archive being read, the
+// header as applied, the destination and the table of listed entries.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SFXDefs.h"
+#include "SFXStructs.h"
+#include "SfxHost.h"
+#include "sys/SfxSystem.h"
+
+enum class VolumeModeKind { VOLUMES_NONE, VOLUMES_NUMBERED, VOLUMES_DISKS };
+
+struct SfxVars {
+    SfxSystem* system = nullptr;
+    SfxHost* host = nullptr;
+    ZipSignatures signatures;
+
+    std::string ArchivePath;
+    std::unique_ptr<SfxFile> ArchiveFile;
+    uint32_t OverlayStart = 0;
+    uint32_t ZipStart = 0;
+    int32_t OffsetDelta = 0;
+
+    SfxHeader Header;
+    std::string dialogCaption;
+    std::string destinationSpec;
+    std::string runCommand;
+    std::string fallbackDestination;
+    std::string startupMessage;
+    // Strings 1 to 5 as read, before any rule applied them.
+    std::string headerStrings[5];
+
+    std::string Destination;
+    bool DestinationIsVolatile = false;
+    std::string VolatileFolderPath;
+    std::string VolatileFolderName;
+
+    std::string VolumeBase;
+    std::string VolumeExtension;
+    VolumeModeKind VolumeMode = VolumeModeKind::VOLUMES_NONE;
+    // Set by the volume logic; asked when an entry lies on another disk.
+    std::function<void()> determineVolumeMode;
+
+    std::vector<EntryRecord> EntryTable;
+    // Converted names, parallel to EntryTable.
+    std::vector<std::string> EntryNames;
+};
+
+extern SfxVars Vars;
+
+// Back to the start values, with the signatures prepared; for the main
+// routine and for tests that run the core more than once.
+void ResetVars(SfxSystem& system, SfxHost& host);
+// Adds the one to each signature constant (see ZipSignatures).
+void PrepareSignatures(ZipSignatures& signatures);

@@ -1,0 +1,259 @@
+// unfurl's system seam on Linux and other POSIX hosts. Windows paths from
+// the core lose their drive letter and get slashes; names go from the ANSI
+// code page to UTF-8. ANSI_CODEPAGE and OEM_CODEPAGE choose the code pages
+// (default 1252 and 437). There is no registry here: every query fails.
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <iconv.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "sys/SfxSystem.h"
+
+namespace {
+
+int CodePage(const char* variable, int fallback) {
+    const char* value = std::getenv(variable);
+    int number = value != nullptr ? std::atoi(value) : 0;
+    return number > 1 ? number : fallback;
+}
+
+std::string CodePageName(int codePage) { return "CP" + std::to_string(codePage); }
+
+// Converts one character's bytes; false when the target cannot hold it.
+bool ConvertOne(const std::string& from, const std::string& to, const std::string& in,
+                std::string& out) {
+    iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    char buffer[16];
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char* dst = buffer;
+    size_t dstLeft = sizeof buffer;
+    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    if (rc == static_cast<size_t>(-1) || srcLeft != 0 || rc > 0)
+        return false;
+    out.assign(buffer, dst - buffer);
+    return true;
+}
+
+// Length of the UTF-8 sequence starting with this byte; 0 when invalid.
+size_t Utf8Length(unsigned char lead) {
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
+    return 0;
+}
+
+std::string Utf8To(const std::string& text, int codePage, char unmappable) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        size_t n = Utf8Length(static_cast<unsigned char>(text[i]));
+        if (n == 0 || i + n > text.size()) {
+            out += unmappable;
+            ++i;
+            continue;
+        }
+        std::string converted;
+        if (n == 1)
+            converted = text.substr(i, 1);
+        else if (!ConvertOne("UTF-8", CodePageName(codePage), text.substr(i, n), converted))
+            converted = std::string(1, unmappable);
+        out += converted;
+        i += n;
+    }
+    return out;
+}
+
+std::string ToUtf8(const std::string& text, int codePage) {
+    std::string out;
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x80) {
+            out += c;
+            continue;
+        }
+        std::string converted;
+        out += ConvertOne(CodePageName(codePage), "UTF-8", std::string(1, c), converted)
+                   ? converted
+                   : std::string("?");
+    }
+    return out;
+}
+
+int AnsiCodePage() { return CodePage("ANSI_CODEPAGE", 1252); }
+int OemCodePage() { return CodePage("OEM_CODEPAGE", 437); }
+
+std::string NativePath(const std::string& path) {
+    std::string p = path;
+    if (p.size() >= 2 && p[1] == ':')
+        p.erase(0, 2);
+    for (char& c : p)
+        if (c == '\\')
+            c = '/';
+    return ToUtf8(p, AnsiCodePage());
+}
+
+std::string CorePath(const std::string& native) {
+    std::string p = Utf8To(native, AnsiCodePage(), '_');
+    for (char& c : p)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + p;
+}
+
+class PosixFile : public SfxFile {
+public:
+    explicit PosixFile(FILE* file) : file_(file) {}
+    ~PosixFile() override { std::fclose(file_); }
+    PosixFile(const PosixFile&) = delete;
+    PosixFile& operator=(const PosixFile&) = delete;
+
+    size_t Read(void* buffer, size_t count) override {
+        return std::fread(buffer, 1, count, file_);
+    }
+    size_t Write(const void* buffer, size_t count) override {
+        return std::fwrite(buffer, 1, count, file_);
+    }
+    bool Seek(uint64_t position) override {
+        return fseeko(file_, static_cast<off_t>(position), SEEK_SET) == 0;
+    }
+    uint64_t Position() override { return static_cast<uint64_t>(ftello(file_)); }
+    uint64_t Size() override {
+        struct stat info;
+        std::fflush(file_);
+        return fstat(fileno(file_), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    }
+
+private:
+    FILE* file_;
+};
+
+// Drops "." and resolves ".." in a path of the form "X:\...".
+std::string Normalize(const std::string& path) {
+    std::string drive = path.substr(0, 2);
+    std::vector<std::string> parts;
+    size_t start = 3;
+    while (start <= path.size()) {
+        size_t end = path.find('\\', start);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string part = path.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::string result = drive + "\\";
+    for (size_t i = 0; i < parts.size(); ++i)
+        result += (i ? "\\" : "") + parts[i];
+    if (path.size() > 3 && path.back() == '\\' && !parts.empty())
+        result += "\\";
+    return result;
+}
+
+class PosixSfxSystem : public SfxSystem {
+public:
+    std::unique_ptr<SfxFile> OpenRead(const std::string& path) override {
+        FILE* file = std::fopen(NativePath(path).c_str(), "rb");
+        return file ? std::make_unique<PosixFile>(file) : nullptr;
+    }
+    std::unique_ptr<SfxFile> CreateWrite(const std::string& path) override {
+        FILE* file = std::fopen(NativePath(path).c_str(), "wb");
+        return file ? std::make_unique<PosixFile>(file) : nullptr;
+    }
+    bool PathExists(const std::string& path) override {
+        struct stat info;
+        return stat(NativePath(path).c_str(), &info) == 0;
+    }
+    bool FolderExists(const std::string& path) override {
+        struct stat info;
+        return stat(NativePath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+    std::string ExpandEnvironment(const std::string& text) override {
+        std::string out;
+        for (size_t i = 0; i < text.size();) {
+            size_t close = text[i] == '%' ? text.find('%', i + 1) : std::string::npos;
+            if (close == std::string::npos) {
+                out += text[i++];
+                continue;
+            }
+            std::string name = text.substr(i + 1, close - i - 1);
+            std::string value;
+            if (!name.empty() && Lookup(name, value)) {
+                out += value;
+                i = close + 1;
+            } else {
+                out += text.substr(i, close - i);
+                i = close;
+            }
+        }
+        return out;
+    }
+    std::string CurrentDirectory() override {
+        char buffer[PATH_MAX];
+        return getcwd(buffer, sizeof buffer) ? CorePath(buffer) : std::string();
+    }
+    std::string FullPath(const std::string& path) override {
+        if (path.empty())
+            return std::string();
+        if (path.size() >= 3 && path[1] == ':' && path[2] == '\\')
+            return Normalize(path);
+        if (path[0] == '\\')
+            return Normalize("Z:" + path);
+        return Normalize(CurrentDirectory() + "\\" + path);
+    }
+    bool QueryRegistryValue(RegistryRoot, const std::string&, const std::string&,
+                            std::string&) override {
+        return false;
+    }
+    std::string OemToAnsi(const std::string& text) override {
+        return Utf8To(ToUtf8(text, OemCodePage()), AnsiCodePage(), '_');
+    }
+    std::string Utf8ToAnsi(const std::string& text) override {
+        return Utf8To(text, AnsiCodePage(), '_');
+    }
+
+private:
+    // Environment names are looked up as given and in capitals; the
+    // temporary folder falls back to TMPDIR and /tmp. Native paths come back
+    // in the core's form.
+    bool Lookup(const std::string& name, std::string& value) {
+        std::string upper = name;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const char* found = std::getenv(name.c_str());
+        if (!found)
+            found = std::getenv(upper.c_str());
+        if (!found && (upper == "TEMP" || upper == "TMP")) {
+            found = std::getenv("TMPDIR");
+            if (!found)
+                found = "/tmp";
+        }
+        if (!found)
+            return false;
+        value = found[0] == '/' ? CorePath(found) : Utf8To(found, AnsiCodePage(), '_');
+        return true;
+    }
+};
+
+}  // namespace
+
+SfxSystem& PlatformSfxSystem() {
+    static PosixSfxSystem system;
+    return system;
+}

@@ -1,0 +1,55 @@
+// unfurl's system seam: files, attributes, environment, current folder,
+// registry and code-page conversion. Paths are Windows paths and text is
+// bytes in the ANSI code page; each implementation maps both at its boundary.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// An open file. Reads and writes return the bytes actually moved.
+class SfxFile {
+public:
+    virtual ~SfxFile() = default;
+    virtual size_t Read(void* buffer, size_t count) = 0;
+    virtual size_t Write(const void* buffer, size_t count) = 0;
+    virtual bool Seek(uint64_t position) = 0;
+    virtual uint64_t Position() = 0;
+    virtual uint64_t Size() = 0;
+};
+
+// Registry roots the stub can read a destination from.
+enum class RegistryRoot { CurrentUser, LocalMachine, Users };
+
+class SfxSystem {
+public:
+    virtual ~SfxSystem() = default;
+
+    // Read with read sharing; nullptr when the file cannot be opened.
+    virtual std::unique_ptr<SfxFile> OpenRead(const std::string& path) = 0;
+    // Create or truncate for writing; nullptr on failure.
+    virtual std::unique_ptr<SfxFile> CreateWrite(const std::string& path) = 0;
+
+    // The attribute query succeeds (files and folders).
+    virtual bool PathExists(const std::string& path) = 0;
+    virtual bool FolderExists(const std::string& path) = 0;
+
+    // Environment variables in %NAME% form expanded; unknown names stay.
+    virtual std::string ExpandEnvironment(const std::string& text) = 0;
+    virtual std::string CurrentDirectory() = 0;
+    // Absolute form of a path; empty on failure.
+    virtual std::string FullPath(const std::string& path) = 0;
+
+    // A value's bytes (its terminating zero included when it has one).
+    virtual bool QueryRegistryValue(RegistryRoot root, const std::string& key,
+                                    const std::string& value, std::string& data) = 0;
+
+    // Names from the OEM code page, and from UTF-8 (unmappable becomes "_"),
+    // to the ANSI code page.
+    virtual std::string OemToAnsi(const std::string& text) = 0;
+    virtual std::string Utf8ToAnsi(const std::string& text) = 0;
+};
+
+// The implementation for the platform this build runs on.
+SfxSystem& PlatformSfxSystem();

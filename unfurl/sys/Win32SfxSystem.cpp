@@ -1,0 +1,152 @@
+// unfurl's system seam on Windows: the ANSI functions of the Win32 API.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "sys/SfxSystem.h"
+
+namespace {
+
+constexpr DWORD kPathBufferSize = 520;
+
+class Win32File : public SfxFile {
+public:
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    ~Win32File() override { CloseHandle(handle_); }
+    Win32File(const Win32File&) = delete;
+    Win32File& operator=(const Win32File&) = delete;
+
+    size_t Read(void* buffer, size_t count) override {
+        DWORD got = 0;
+        if (!::ReadFile(handle_, buffer, static_cast<DWORD>(count), &got, nullptr))
+            return 0;
+        return got;
+    }
+    size_t Write(const void* buffer, size_t count) override {
+        DWORD put = 0;
+        if (!::WriteFile(handle_, buffer, static_cast<DWORD>(count), &put, nullptr))
+            return 0;
+        return put;
+    }
+    bool Seek(uint64_t position) override {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(position);
+        return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
+    }
+    uint64_t Position() override {
+        LARGE_INTEGER zero{}, at{};
+        SetFilePointerEx(handle_, zero, &at, FILE_CURRENT);
+        return static_cast<uint64_t>(at.QuadPart);
+    }
+    uint64_t Size() override {
+        LARGE_INTEGER size{};
+        GetFileSizeEx(handle_, &size);
+        return static_cast<uint64_t>(size.QuadPart);
+    }
+
+private:
+    HANDLE handle_;
+};
+
+class RegKey {
+public:
+    RegKey() = default;
+    ~RegKey() {
+        if (key_)
+            RegCloseKey(key_);
+    }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    HKEY* Out() { return &key_; }
+    HKEY Get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+HKEY RootKey(RegistryRoot root) {
+    switch (root) {
+    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
+    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::Users: return HKEY_USERS;
+    }
+    return HKEY_CURRENT_USER;
+}
+
+class Win32SfxSystem : public SfxSystem {
+public:
+    std::unique_ptr<SfxFile> OpenRead(const std::string& path) override {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return h == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(h);
+    }
+    std::unique_ptr<SfxFile> CreateWrite(const std::string& path) override {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        return h == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(h);
+    }
+    bool PathExists(const std::string& path) override {
+        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    bool FolderExists(const std::string& path) override {
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    std::string ExpandEnvironment(const std::string& text) override {
+        std::vector<char> buffer(kPathBufferSize, '\0');
+        DWORD n = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), kPathBufferSize - 1);
+        if (n == 0 || n > kPathBufferSize - 1)
+            return std::string();
+        return std::string(buffer.data());
+    }
+    std::string CurrentDirectory() override {
+        char buffer[MAX_PATH] = {};
+        DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
+        return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+    }
+    std::string FullPath(const std::string& path) override {
+        char buffer[kPathBufferSize] = {};
+        DWORD n = GetFullPathNameA(path.c_str(), kPathBufferSize, buffer, nullptr);
+        return n > 0 && n < kPathBufferSize ? std::string(buffer, n) : std::string();
+    }
+    bool QueryRegistryValue(RegistryRoot root, const std::string& key, const std::string& value,
+                            std::string& data) override {
+        RegKey opened;
+        if (RegOpenKeyA(RootKey(root), key.c_str(), opened.Out()) != ERROR_SUCCESS)
+            return false;
+        BYTE buffer[kPathBufferSize] = {};
+        DWORD size = sizeof buffer;
+        if (RegQueryValueExA(opened.Get(), value.empty() ? nullptr : value.c_str(), nullptr,
+                             nullptr, buffer, &size) != ERROR_SUCCESS)
+            return false;
+        data.assign(reinterpret_cast<const char*>(buffer), size);
+        return true;
+    }
+    std::string OemToAnsi(const std::string& text) override {
+        std::string out = text;
+        if (!out.empty())
+            OemToCharBuffA(text.data(), out.data(), static_cast<DWORD>(out.size()));
+        return out;
+    }
+    std::string Utf8ToAnsi(const std::string& text) override {
+        if (text.empty())
+            return text;
+        int wide = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0);
+        std::vector<wchar_t> chars(static_cast<size_t>(wide) + 1);
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), chars.data(),
+                            wide);
+        int bytes = WideCharToMultiByte(CP_ACP, 0, chars.data(), wide, nullptr, 0, "_", nullptr);
+        std::string out(static_cast<size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_ACP, 0, chars.data(), wide, out.data(), bytes, "_", nullptr);
+        return out;
+    }
+};
+
+}  // namespace
+
+SfxSystem& PlatformSfxSystem() {
+    static Win32SfxSystem system;
+    return system;
+}

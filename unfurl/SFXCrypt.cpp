@@ -77,6 +77,9 @@ void BuildCrcTable() {
 }
 
 void UpdateCrc(const uint8_t* buffer, size_t length, uint32_t& crc) {
+    size_t folded = UpdateCrcFolded(buffer, length, crc);
+    buffer += folded;
+    length -= folded;
     uint32_t c = crc;
     size_t blocks = length / kBlockBytes;
     if (blocks > 0) {

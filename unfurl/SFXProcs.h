@@ -33,6 +33,9 @@ void SkipBytes(uint64_t count);
 extern std::array<uint32_t, 256> Crc32Table;
 void BuildCrcTable();
 void UpdateCrc(const uint8_t* buffer, size_t length, uint32_t& crc);
+// The same by carry-less multiplication where the processor has it: how
+// many leading bytes it took (0 when it cannot help), 'crc' updated.
+size_t UpdateCrcFolded(const uint8_t* buffer, size_t length, uint32_t& crc);
 
 // Traditional PKWARE decryption.
 void InitKeys(const std::string& password);

@@ -81,7 +81,8 @@ TEST_F(InflateMatchesZlib, EveryLevelAndStrategy) {
 TEST_F(InflateMatchesZlib, CrcAgreesForEveryLengthAndAlignment) {
     std::string data = RandomBytes(5000, 9);
     for (size_t start = 0; start < 9; ++start)
-        for (size_t length : {0, 1, 7, 8, 9, 15, 16, 17, 100, 4096, 4991}) {
+        for (size_t length : {0, 1, 7, 8, 9, 15, 16, 17, 47, 48, 63, 64, 65, 79, 80, 100, 127,
+                              128, 129, 191, 192, 1000, 4096, 4991}) {
             std::string piece = data.substr(start, length);
             uint32_t expected = static_cast<uint32_t>(crc32(
                 0, reinterpret_cast<const Bytef*>(piece.data()), static_cast<uInt>(piece.size())));

@@ -50,3 +50,18 @@ private:
     size_t position_ = 0;
     size_t writeLimit_ = kNoLimit;
 };
+
+// An SfxFile that keeps nothing and only counts what is written, so that
+// decoding can be measured or fuzzed without the cost of its output.
+class CountingFile : public SfxFile {
+public:
+    size_t Read(void*, size_t) override { return 0; }
+    size_t Write(const void*, size_t count) override {
+        written += count;
+        return count;
+    }
+    bool Seek(uint64_t) override { return true; }
+    uint64_t Position() override { return written; }
+    uint64_t Size() override { return written; }
+    uint64_t written = 0;
+};

@@ -85,20 +85,6 @@ std::vector<double> BestSeconds(const std::vector<std::function<void()>>& conten
 
 size_t g_sink = 0;
 
-// Output that only counts, so that both decoders are measured without the
-// cost of keeping their output.
-class CountingFile : public SfxFile {
-public:
-    size_t Read(void*, size_t) override { return 0; }
-    size_t Write(const void*, size_t count) override {
-        written += count;
-        return count;
-    }
-    bool Seek(uint64_t) override { return true; }
-    uint64_t Position() override { return written; }
-    uint64_t Size() override { return written; }
-    uint64_t written = 0;
-};
 
 void UnfurlInflate(const std::string& stream) {
     MemoryFile input(stream);

@@ -2,6 +2,7 @@
 // environment is fixed and names pass through unchanged.
 #pragma once
 
+#include "SFXMemoryFile.h"
 #include "SFXVars.h"
 
 class FuzzSystem : public SfxSystem {
@@ -28,16 +29,3 @@ public:
     void AddListItem(const std::string&, size_t, uint32_t, bool) override {}
 };
 
-// Output that only counts.
-class CountingFile : public SfxFile {
-public:
-    size_t Read(void*, size_t) override { return 0; }
-    size_t Write(const void*, size_t count) override {
-        written += count;
-        return count;
-    }
-    bool Seek(uint64_t) override { return true; }
-    uint64_t Position() override { return written; }
-    uint64_t Size() override { return written; }
-    uint64_t written = 0;
-};

@@ -1,6 +1,7 @@
 // Compound file writer for tests. Layout: header, FAT sectors, DIFAT
 // sectors, directory, mini FAT, mini stream, then the large streams.
 #include "CompoundFileWriter.h"
+#include "LittleEndian.h"
 
 namespace {
 
@@ -13,15 +14,6 @@ constexpr uint32_t kMiniCutoff = 4096;
 constexpr uint32_t kMiniSectorSize = 64;
 constexpr uint32_t kHeaderDifatEntries = 109;
 
-void Put16(std::string& s, size_t at, uint32_t v) {
-    s[at] = static_cast<char>(v & 0xff);
-    s[at + 1] = static_cast<char>((v >> 8) & 0xff);
-}
-
-void Put32(std::string& s, size_t at, uint32_t v) {
-    Put16(s, at, v & 0xffff);
-    Put16(s, at + 2, v >> 16);
-}
 
 uint32_t SectorsFor(size_t bytes, uint32_t size) {
     return static_cast<uint32_t>((bytes + size - 1) / size);

@@ -1,5 +1,6 @@
 // Writes Word documents for tests.
 #include "DocWriter.h"
+#include "LittleEndian.h"
 
 #include <algorithm>
 
@@ -14,15 +15,6 @@ constexpr uint32_t kCompressedBit = 0x40000000;
 constexpr size_t kCcpTextAt = 0x4C;
 constexpr size_t kFcClxAt = 0x1A2;
 
-void Put16(std::string& s, size_t at, uint32_t v) {
-    s[at] = static_cast<char>(v & 0xff);
-    s[at + 1] = static_cast<char>((v >> 8) & 0xff);
-}
-
-void Put32(std::string& s, size_t at, uint32_t v) {
-    Put16(s, at, v & 0xffff);
-    Put16(s, at + 2, v >> 16);
-}
 
 void Append32(std::string& s, uint32_t v) {
     s.resize(s.size() + 4);

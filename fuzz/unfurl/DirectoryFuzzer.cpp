@@ -10,11 +10,7 @@
 #include "SFXProcs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static FuzzSystem system;
-    static FuzzHost host;
-    ResetVars(system, host);
-    BuildCrcTable();
-    BuildFixedTables();
+    ResetForInput();
     Vars.ArchivePath = "C:\\dl\\Setup.exe";
     Vars.ArchiveFile = std::make_unique<MemoryFile>(
         std::string(reinterpret_cast<const char*>(data), size));

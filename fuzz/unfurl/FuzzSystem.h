@@ -3,6 +3,8 @@
 #pragma once
 
 #include "SFXMemoryFile.h"
+#include "SFXInflate.h"
+#include "SFXProcs.h"
 #include "SFXVars.h"
 
 class FuzzSystem : public SfxSystem {
@@ -29,3 +31,15 @@ public:
     void AddListItem(const std::string&, size_t, uint32_t, bool) override {}
 };
 
+// Fresh process-wide state for one input; the tables are built only once.
+inline void ResetForInput() {
+    static FuzzSystem system;
+    static FuzzHost host;
+    static const bool tablesBuilt = [] {
+        BuildCrcTable();
+        BuildFixedTables();
+        return true;
+    }();
+    (void)tablesBuilt;
+    ResetVars(system, host);
+}

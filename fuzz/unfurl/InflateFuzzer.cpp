@@ -10,11 +10,7 @@
 #include "SFXProcs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static FuzzSystem system;
-    static FuzzHost host;
-    ResetVars(system, host);
-    BuildCrcTable();
-    BuildFixedTables();
+    ResetForInput();
     if (size == 0)
         return 0;
     bool encrypted = (data[0] & 1) != 0;

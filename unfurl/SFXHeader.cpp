@@ -113,7 +113,7 @@ void ShowStartupMessage() {
                                         Vars.Header.MessageStyle() | kStyleTaskModal, false);
     if (answer == kAnswerCancel || answer == kAnswerAbort || answer == kAnswerNo ||
         answer == kAnswerClose)
-        throw ProgramExit{0};
+        Vars.host->EndProgram(0);
 }
 
 void ApplyNameRule() {

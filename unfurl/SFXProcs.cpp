@@ -30,7 +30,7 @@ std::string FillPlaceholder(const std::string& text, const std::string& argument
 void ReportFatal(const std::string& message) {
     if (!message.empty())
         Vars.host->ShowMessage(message, kErrorCaption, kStyleIconStop | kStyleTaskModal, false);
-    throw ProgramExit{1};
+    Vars.host->EndProgram(1);
 }
 
 void ReportError(const std::string& message) {

@@ -46,6 +46,12 @@ struct SfxVars {
     // Set by the volume logic; asked when an entry lies on another disk.
     std::function<void()> determineVolumeMode;
 
+    // Shared by the dialogs and extraction: the password kept from one
+    // encrypted entry to the next (at most 80 characters), and the user's
+    // confirmed cancel.
+    std::string CurrentPassword;
+    bool CancelRequested = false;
+
     std::vector<EntryRecord> EntryTable;
     // Converted names, parallel to EntryTable.
     std::vector<std::string> EntryNames;

@@ -29,6 +29,7 @@ class FuzzHost : public SfxHost {
 public:
     int ShowMessage(const std::string&, const std::string&, uint32_t, bool) override { return 1; }
     void AddListItem(const std::string&, size_t, uint32_t, bool) override {}
+    [[noreturn]] void EndProgram(int exitCode) override { throw ProgramExit{exitCode}; }
 };
 
 // Fresh process-wide state for one input; the tables are built only once.

@@ -48,6 +48,7 @@ public:
                      bool selected) override {
         items.push_back({name, index, size, selected});
     }
+    [[noreturn]] void EndProgram(int exitCode) override { throw ProgramExit{exitCode}; }
 };
 
 class TestSystem : public SfxSystem {

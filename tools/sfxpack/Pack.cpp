@@ -33,6 +33,7 @@ public:
         return 1;
     }
     void AddListItem(const std::string&, size_t, uint32_t, bool) override {}
+    [[noreturn]] void EndProgram(int exitCode) override { throw ProgramExit{exitCode}; }
 
 private:
     std::ostream& err_;

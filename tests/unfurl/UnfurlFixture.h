@@ -137,8 +137,11 @@ public:
     // are scripted when set.
     unsigned driveType = 0;           // 0: the real one
     std::deque<std::string> labels;   // one per query; the last one stays
-    std::vector<std::string> driveQueries, opened;
-    bool CreateFolder(const std::string& p) override { return Real().CreateFolder(p); }
+    std::vector<std::string> driveQueries, opened, created;
+    bool CreateFolder(const std::string& p) override {
+        created.push_back(p);
+        return Real().CreateFolder(p);
+    }
     bool RemoveFile(const std::string& p) override { return Real().RemoveFile(p); }
     std::unique_ptr<SfxFile> CreateTemporary(const std::string& p) override {
         return Real().CreateTemporary(p);

@@ -34,10 +34,13 @@ public:
     std::deque<int> answers;   // button pressed per box; 1 (OK) when empty
     std::vector<Message> messages;
     std::vector<Item> items;
+    std::function<void()> onMessage;   // runs while a box is shown
 
     int ShowMessage(const std::string& text, const std::string& caption, uint32_t style,
                     bool owned) override {
         messages.push_back({text, caption, style, owned});
+        if (onMessage)
+            onMessage();
         if (answers.empty())
             return 1;
         int answer = answers.front();

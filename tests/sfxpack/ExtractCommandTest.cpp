@@ -10,6 +10,7 @@
 #include <random>
 
 #include "SfxPackFixture.h"
+#include "support/RandomBytes.h"
 
 namespace {
 
@@ -35,14 +36,6 @@ std::map<std::string, FileState> Tree(const std::string& root) {
     return files;
 }
 
-std::string RandomBytes(size_t size) {
-    std::mt19937 random(7);
-    std::string s(size, '\0');
-    for (char& c : s)
-        c = static_cast<char>(random());
-    return s;
-}
-
 bool HaveCommand(const std::string& name) {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
@@ -54,7 +47,7 @@ protected:
         for (int i = 0; i < 3000; ++i)
             text += "line " + std::to_string(i) + " of a text that packs well\r\n";
         temp.Write("tree/readme.txt", text);
-        temp.Write("tree/bin/tool.dat", RandomBytes(100000));
+        temp.Write("tree/bin/tool.dat", RandomBytes(100000, 7));
         temp.Write("tree/bin/deep/er/empty.txt", "");
         temp.Write("tree/docs/note.txt", "a note");
         Shell("touch -d '2019-03-04 05:06:07' " + Native("tree/readme.txt") + " " +

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "UnfurlFixture.h"
+#include "support/RandomBytes.h"
 #include "support/TempFolder.h"
 #include "support/ZipBuilder.h"
 
@@ -18,14 +19,6 @@ const char* const kCorrupt = "Archivo corrupto, prueba a descargar el archivo ot
 constexpr uint32_t kVolumeSize = 1000;
 constexpr unsigned kDriveRemovable = 2;
 constexpr unsigned kDriveFixed = 3;
-
-std::string RandomBytes(size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string s(size, '\0');
-    for (char& c : s)
-        c = static_cast<char>(random());
-    return s;
-}
 
 ZipEntrySpec Stored(const std::string& name, size_t size, unsigned seed) {
     ZipEntrySpec e;

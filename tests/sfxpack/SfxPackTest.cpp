@@ -88,8 +88,8 @@ TEST_F(SfxPackProgram, HelpListsEveryOptionAndFlag) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* word : {"-o OUT", "--stub", "--caption", "--dest", "--command", "--fallback",
                              "--message ", "--message-style", "--flags", "--overwrite",
-                             "--password", "--store", "--level", "--zip", "auto-start-by-name",
-                             "allow-cancel"})
+                             "--password", "--store", "--level", "--zip", "--volume-size",
+                             "sfxpack extract FILE DIR", "auto-start-by-name", "allow-cancel"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 

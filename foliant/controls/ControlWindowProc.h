@@ -22,6 +22,23 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     return self->HandleMessage(msg, wParam, lParam);
 }
 
+// WM_PAINT and WM_PRINTCLIENT draw with one function, paint(HDC), so a
+// control can also be drawn onto a memory DC. True when 'msg' was one.
+template <typename F>
+bool HandlePaint(HWND hwnd, UINT msg, WPARAM wParam, F paint) {
+    if (msg == WM_PRINTCLIENT) {
+        paint(reinterpret_cast<HDC>(wParam));
+        return true;
+    }
+    if (msg != WM_PAINT)
+        return false;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    paint(dc);
+    EndPaint(hwnd, &ps);
+    return true;
+}
+
 // Registers a control class once per instance.
 template <typename T>
 void RegisterControlClass(HINSTANCE instance, const char* name) {

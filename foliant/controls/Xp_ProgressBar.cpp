@@ -23,20 +23,12 @@ public:
     explicit XpProgressBar(HWND hwnd) : hwnd_(hwnd) { LoadLook(); }
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (HandlePaint(hwnd_, msg, wParam, [this](HDC dc) { Paint(dc); }))
+            return 0;
         int32_t v = static_cast<int32_t>(wParam);
         switch (msg) {
         case WM_SIZE:
             OnSize(LOWORD(lParam), HIWORD(lParam));
-            return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd_, &ps);
-            Paint(dc);
-            EndPaint(hwnd_, &ps);
-            return 0;
-        }
-        case WM_PRINTCLIENT:
-            Paint(reinterpret_cast<HDC>(wParam));
             return 0;
         case WM_ERASEBKGND:
             return 1;

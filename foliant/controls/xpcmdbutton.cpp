@@ -28,6 +28,8 @@ public:
     explicit XpCmdButton(HWND hwnd) : hwnd_(hwnd) {}
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (HandlePaint(hwnd_, msg, wParam, [this](HDC dc) { Paint(dc); }))
+            return 0;
         switch (msg) {
         case WM_CREATE:
             OnCreate();
@@ -63,16 +65,6 @@ public:
         case BM_CLICK:
             if (IsWindowEnabled(hwnd_))
                 Click();
-            return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd_, &ps);
-            Paint(dc);
-            EndPaint(hwnd_, &ps);
-            return 0;
-        }
-        case WM_PRINTCLIENT:
-            Paint(reinterpret_cast<HDC>(wParam));
             return 0;
         case WM_ERASEBKGND:
             return 1;

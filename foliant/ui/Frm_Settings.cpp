@@ -199,23 +199,24 @@ void Frm_Settings::CreateControls() {
     MakeChild(panel_, "LISTBOX", kIdSetFile1, 0, kPanelWidth + 60, 0, 40, 40);
     MakeChild(panel_, "STATIC", kIdSetCutStyle, SS_LEFT, kPanelWidth + 10, 50, 80, 14);
 
-    MakeChild(panel_, "STATIC", kIdSetLabel1, SS_LEFT | SS_NOPREFIX, Px(120), Px(840), Px(2520),
-              Px(210));
+    // Captions reach to the next control, so longer translations fit.
+    MakeChild(panel_, "STATIC", kIdSetLabel1, SS_LEFTNOWORDWRAP | SS_NOPREFIX, Px(120), Px(840),
+              Px(2760) - Px(120) - 2, Px(210));
     HWND text1 = MakeChild(panel_, "EDIT", kIdSetText1, ES_AUTOHSCROLL | WS_TABSTOP, Px(2760),
                            Px(810), Px(495), Px(270), WS_EX_CLIENTEDGE);
     FilterJointBox(text1);
-    MakeChild(panel_, "STATIC", kIdSetLabel4, SS_LEFT | SS_NOPREFIX, Px(3360), Px(840), Px(525),
-              Px(210));
+    MakeChild(panel_, "STATIC", kIdSetLabel4, SS_LEFTNOWORDWRAP | SS_NOPREFIX, Px(3360), Px(840),
+              kPanelWidth - Px(3360) - 2, Px(210));
     MakeChild(panel_, "STATIC", kIdSetLine1, SS_ETCHEDHORZ, Px(30), Px(1260), Px(4140 - 30), 2);
-    HWND label2 = MakeChild(panel_, "STATIC", kIdSetLabel2, SS_LEFT | SS_NOPREFIX, Px(120),
-                            Px(1320), Px(2160), Px(210));
+    HWND label2 = MakeChild(panel_, "STATIC", kIdSetLabel2, SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                            Px(120), Px(1320), kPanelWidth - 2 * Px(120), Px(210));
     SendMessageA(label2, WM_SETFONT, reinterpret_cast<WPARAM>(HeadingFont()), FALSE);
     SetLabelColour(label2, kHeadingColour);
 
     int captions = std::min<int>(kCaptionedCutWords, s.CutWordNum + 1);
     for (int k = 0; k < captions; ++k)
-        MakeChild(panel_, "STATIC", kIdSetLabel3 + k, SS_LEFT | SS_NOPREFIX, Px(120),
-                  Px(1605) + kCutWordPitch * k, Px(1020), Px(210));
+        MakeChild(panel_, "STATIC", kIdSetLabel3 + k, SS_LEFTNOWORDWRAP | SS_NOPREFIX, Px(120),
+                  Px(1605) + kCutWordPitch * k, Px(1320) - Px(120) - 2, Px(210));
     for (int i = 0; i <= s.CutWordNum; ++i)
         MakeChild(panel_, "EDIT", kIdSetText2 + i, ES_AUTOHSCROLL | WS_TABSTOP, Px(1320),
                   Px(1560) + kCutWordPitch * i, Px(2460), Px(270), WS_EX_CLIENTEDGE);

@@ -100,8 +100,11 @@ private:
                 image.Draw(dc, p.dest, {0, 0, image.width(), image.height()});
             }
         }
-        if (!paint.empty())
+        // Shown at once: a run paints its progress between its own steps.
+        if (!paint.empty()) {
             InvalidateRect(hwnd_, nullptr, FALSE);
+            UpdateWindow(hwnd_);
+        }
     }
 
     void Paint(HDC dc) {

@@ -29,8 +29,9 @@ constexpr int kShortButtonTop = 32;
 // Cut-word boxes and their captions follow each other at this pitch.
 constexpr int kCutWordPitch = 24;
 constexpr int kCaptionedCutWords = 6;
-// Room kept between the last cut-word box and the restore button.
-constexpr int kGapAboveRestore = 6;
+// Room kept between the last cut-word box and the restore button, as the
+// design has it below its sixth box.
+constexpr int kGapAboveRestore = 4;
 const COLORREF kHeadingColour = RGB(0x40, 0x40, 0x40);
 
 HFONT HeadingFont() {
@@ -138,6 +139,7 @@ void Frm_Settings::ShowModal(HWND owner) {
     EnableWindow(owner, FALSE);
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
+    SetFocus(Control(kIdSetCombo2));
     MSG msg;
     while (!done_) {
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);

@@ -73,7 +73,7 @@ void MainWindowRunHost::SetFileProgress(int percent) {
 void MainWindowRunHost::SetBusy(bool busy) {
     EnableWindow(window_.Control(kIdPicMainFace), !busy);
     ShowWindow(window_.Control(kIdPicMake), busy ? SW_SHOW : SW_HIDE);
-    UpdateWindow(window_.hwnd());
+    RedrawWindow(window_.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void MainWindowRunHost::PumpMessages() {

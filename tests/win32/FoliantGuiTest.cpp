@@ -3,46 +3,36 @@
 // running program (starting it under Wine is slow) and run in order.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
+#include "controls/ButtonSkins.h"
+#include "controls/xpcmdbutton.h"
 #include "shell/win/Frm_Main.h"
+#include "shell/win/PanelControls.h"
+#include "ui/Frm_Settings.h"
 #include "support/TempFolder.h"
+#include "win32/FoliantCopy.h"
 #include "win32/Robot.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using namespace foliant_e2e;
 
 namespace {
-
-std::string ScreenshotFolder() {
-    fs::path folder = fs::current_path().parent_path() / "screenshots";
-    fs::create_directories(folder);
-    return folder.string() + "\\";
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class FoliantWindows : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir = new TempFolder;
         fs::path root(dir->Path());
-        fs::path bin = fs::current_path();
-        fs::copy_file(bin / "foliant.exe", root / "foliant.exe");
-        fs::copy(bin / "language", root / "language", fs::copy_options::recursive);
-        fs::copy(bin / "images", root / "images", fs::copy_options::recursive);
-        std::string ini = ReadFile(bin / "main.ini");
-        ini.replace(ini.find("[UserSettings]\r\n"), 16, "[UserSettings]\r\nBookName=Start\r\n");
-        WriteFile(root / "main.ini", ini);
+        CopyPackage(*dir, [](const std::string& ini) {
+            return Replace(ini, "[UserSettings]\r\n", "[UserSettings]\r\nBookName=Start\r\n");
+        });
         program = new robot::Process;
         started = program->Start((root / "foliant.exe").string(), dir->Path());
     }
@@ -97,6 +87,200 @@ TEST_F(FoliantWindows, CaptionsComeFromTheLanguageFile) {
     robot::SaveScreenshot(ScreenshotFolder() + "foliant-main-idle.bmp");
 }
 
+int FaceState(HWND button) { return static_cast<int>(SendMessageA(button, XPB_GETSTATE, 0, 0)); }
+
+// The command buttons are styled: each state shows its own skin, and the
+// corners blend into the panel.
+TEST_F(FoliantWindows, CommandButtonsShowEveryState) {
+    HWND add = Control(kIdCmdAddFiles), del = Control(kIdCmdDelFiles);
+    HWND clear = Control(kIdCmdClearList), output = Control(kIdCmdOutput);
+    for (HWND b : {add, del, clear, output, Control(kIdCmdSettings), Control(kIdCmdStopOutput)}) {
+        char cls[64] = "";
+        GetClassNameA(b, cls, sizeof cls);
+        EXPECT_STREQ(cls, kXpCmdButtonClass);
+    }
+    robot::MoveMouse(add, 10, 10, 0);
+    SendMessageA(del, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    EnableWindow(clear, FALSE);
+    EXPECT_EQ(FaceState(add), kButtonHover);
+    EXPECT_EQ(FaceState(del), kButtonPressed);
+    EXPECT_EQ(FaceState(clear), kButtonDisabled);
+    EXPECT_EQ(FaceState(output), kButtonNormal);
+    RedrawWindow(Main(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(1000);
+    robot::SaveScreenshot(ScreenshotFolder() + "foliant-main-button-states.bmp");
+    // Read back from the screen: each face's top edge, and a corner.
+    RECT r;
+    for (auto [button, state] : {std::pair{add, kButtonHover}, {del, kButtonPressed},
+                                 {clear, kButtonDisabled}, {output, kButtonNormal}}) {
+        GetWindowRect(button, &r);
+        EXPECT_EQ(robot::ScreenPixel((r.left + r.right) / 2, r.top + 2),
+                  ButtonSkin(state).At(9, 2)) << "state " << state;
+    }
+    GetWindowRect(output, &r);
+    EXPECT_EQ(robot::ScreenPixel(r.left, r.top),
+              (uint32_t{GetRValue(kPanelColor)} << 16) | (uint32_t{GetGValue(kPanelColor)} << 8) |
+                  GetBValue(kPanelColor));
+
+    SendMessageA(del, WM_LBUTTONUP, 0, MAKELPARAM(-50, 10));  // released elsewhere: no click
+    robot::MoveMouse(add, -5, -5, 0);
+    EnableWindow(clear, TRUE);
+    EXPECT_EQ(FaceState(add), kButtonNormal);
+    EXPECT_EQ(FaceState(del), kButtonNormal);
+    EXPECT_EQ(FaceState(clear), kButtonNormal);
+    EXPECT_EQ(program->Wait(0s), -1) << "still running";
+}
+
+HWND OpenSettings(const robot::Process& program, HWND settingsButton) {
+    robot::Click(settingsButton);
+    return WaitForClass(program, kFrmSettingsClass);
+}
+
+// Selects the language shown as 'name'. Items are read through the
+// combo box's own text: list texts do not cross processes reliably here.
+void ChooseLanguage(HWND dialog, const std::string& name) {
+    HWND combo = robot::FindControl(dialog, kIdSetCombo2);
+    int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+        if (robot::Text(combo) == name)
+            return;
+    }
+    ADD_FAILURE() << "no language " << name;
+}
+
+void PressOk(HWND dialog) {
+    robot::Click(robot::FindControl(dialog, kIdSetCommand1));
+    ASSERT_TRUE(robot::WaitUntilGone(dialog, robot::kStepTimeout));
+}
+
+// The shipped product does not cut: the dialog has its short form, and
+// OK with the language in use reloads nothing.
+TEST_F(FoliantWindows, SettingsShortFormKeepsTheLanguageInUse) {
+    fs::path eng = fs::path(dir->Path()) / "language" / "eng.ini";
+    WriteFile(eng, Replace(ReadFile(eng), "00003=Language", "00003=Reloaded"));
+    HWND dialog = OpenSettings(*program, Control(kIdCmdSettings));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(Main())) << "modal";
+    EXPECT_EQ(robot::Text(dialog), "Language");
+    RECT r;
+    GetWindowRect(dialog, &r);
+    EXPECT_EQ(r.bottom - r.top, 87);
+    HWND panel = robot::FindControl(dialog, kIdSetPicture1);
+    for (int hidden : {kIdSetLabel1, kIdSetText1, kIdSetLabel4, kIdSetLine1})
+        EXPECT_FALSE(IsWindowVisible(robot::FindControl(dialog, hidden))) << hidden;
+    for (int button : {kIdSetCommand1, kIdSetCommand2})
+        EXPECT_EQ(robot::RectIn(robot::FindControl(dialog, button), panel).top, 32);
+    RECT panelRect;
+    GetClientRect(panel, &panelRect);
+    EXPECT_EQ(panelRect.bottom, 64);
+    EXPECT_GE(robot::RectIn(robot::FindControl(dialog, kIdSetText2), panel).top, 64)
+        << "the cut-word boxes lie below the cut-off edge";
+    EXPECT_EQ(robot::Text(robot::FindControl(dialog, kIdSetLabel5)), "Language:");
+    EXPECT_EQ(robot::Text(robot::FindControl(dialog, kIdSetCommand1)), "OK");
+    HWND combo = robot::FindControl(dialog, kIdSetCombo2);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 14);
+    EXPECT_EQ(SendMessageA(robot::FindControl(dialog, kIdSetList1), LB_GETCOUNT, 0, 0), 14);
+    EXPECT_EQ(robot::Text(combo), "English") << "the language in use is selected";
+    Sleep(500);
+    robot::SaveScreenshot(ScreenshotFolder() + "foliant-settings-short.bmp");
+
+    PressOk(dialog);
+    EXPECT_TRUE(IsWindowEnabled(Main()));
+    EXPECT_EQ(robot::Text(Control(kIdCmdSettings)), "Language") << "not reloaded";
+}
+
+// Another language relabels the main window and is saved at once; the
+// short form's OK keeps the joint characters and cut words.
+TEST_F(FoliantWindows, AnotherLanguageRelabelsTheMainWindow) {
+    HWND dialog = OpenSettings(*program, Control(kIdCmdSettings));
+    ASSERT_NE(dialog, nullptr);
+    ChooseLanguage(dialog, "Deutsch");
+    PressOk(dialog);
+    EXPECT_EQ(robot::Text(Control(kIdCmdSettings)), "Sprache");
+    EXPECT_EQ(robot::Text(Control(kIdCmdAddFiles)), "Dateien importieren");
+    EXPECT_EQ(robot::Text(Control(kIdLabel1)),
+              "Bitte geben Sie den Namen des Ausgabeordners ein:");
+    RECT label, text, panel;
+    GetWindowRect(Control(kIdLabel1), &label);
+    GetWindowRect(Control(kIdText1), &text);
+    GetWindowRect(Control(kIdPicMainFace), &panel);
+    EXPECT_EQ(text.left, label.right) << "the book-name box follows the longer prompt";
+    EXPECT_EQ(text.right, panel.right - 8);
+    std::string ini = ReadFile(fs::path(dir->Path()) / "main.ini");
+    EXPECT_NE(ini.find("MyLagIndex=deu\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("KeepFileSize=34\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("CutWord0=enter\r\nCutWord1=.\r\nCutWord2=?\r\nCutWord3=,\r\n"
+                       "CutWord4=space\r\nCutWord5=)\r\n"), std::string::npos) << ini;
+    RedrawWindow(Main(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(1000);
+    robot::SaveScreenshot(ScreenshotFolder() + "foliant-main-german.bmp");
+
+    // Back to English: now the edited file is read.
+    dialog = OpenSettings(*program, Control(kIdCmdSettings));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(robot::Text(dialog), "Sprache");
+    ChooseLanguage(dialog, "English");
+    PressOk(dialog);
+    EXPECT_EQ(robot::Text(Control(kIdCmdSettings)), "Reloaded");
+}
+
+int32_t BarValue(HWND bar) { return static_cast<int32_t>(SendMessageA(bar, PBM_GETPOS, 0, 0)); }
+
+// A run over a small and a large page: the progress panel shows both bars
+// moving, the finish message names the book, and the panel goes again.
+TEST_F(FoliantWindows, RunShowsBothProgressBars) {
+    fs::path in = fs::path(dir->Path()) / "in";
+    fs::create_directories(in);
+    WriteFile(in / "small.htm", "<html><body><p>One small page.</p></body></html>");
+    std::string large = "<html><body>\r\n";
+    for (int i = 0; i < 30000; ++i)
+        large += "<p>Line " + std::to_string(i) + " of a long page, with <b>some</b> markup.</p>\r\n";
+    WriteFile(in / "large.htm", large + "</body></html>\r\n");
+    HWND list = Control(kIdList1);
+    for (const char* name : {"small.htm", "large.htm"})
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>((in / name).string().c_str()));
+    robot::SetText(Control(kIdText1), "Run Book");
+    const fs::path out = "C:\\Run Book";
+    fs::remove_all(out);
+
+    robot::Click(Control(kIdCmdOutput));
+    HWND browse = robot::WaitForWindow(program->id(), "#32770", "", robot::kStepTimeout);
+    ASSERT_NE(browse, nullptr) << "the folder browser";
+    HWND tree = FindWindowExA(browse, nullptr, "SysTreeView32", nullptr);
+    ASSERT_NE(tree, nullptr);
+    // The tree starts at the computer; its first drive is C:.
+    LPARAM root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    LPARAM drive = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, root);
+    ASSERT_NE(drive, 0);
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, drive);
+    robot::Click(GetDlgItem(browse, IDOK));
+
+    HWND bar1 = Control(kIdProgressBar1), bar2 = Control(kIdProgressBar2);
+    bool both = robot::WaitFor([&] { return BarValue(bar1) > 0 && BarValue(bar2) > 0; },
+                               robot::kStepTimeout);
+    if (both)
+        robot::SaveScreenshot(ScreenshotFolder() + "foliant-main-running.bmp");
+    HWND done = robot::WaitForWindow(program->id(), "#32770", "Foliant 1.60", robot::kStartTimeout);
+    ASSERT_NE(done, nullptr) << "the finish message";
+    EXPECT_TRUE(both) << "both bars were seen moving";
+    EXPECT_EQ(robot::Text(robot::FindControl(done, 0xFFFF)),
+              "Output finished! Please copy the output files of Run Book.");
+    EXPECT_EQ(BarValue(bar1), 100);
+    EXPECT_TRUE(IsWindowVisible(Control(kIdPicMake)));
+    Sleep(500);
+    robot::SaveScreenshot(ScreenshotFolder() + "foliant-main-finished.bmp");
+    robot::Click(robot::FindControl(done, IDOK));
+    ASSERT_TRUE(robot::WaitUntilGone(Control(kIdPicMake), robot::kStepTimeout));
+    EXPECT_TRUE(IsWindowEnabled(Control(kIdPicMainFace)));
+    RedrawWindow(Main(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(1000);
+    robot::SaveScreenshot(ScreenshotFolder() + "foliant-main-after-run.bmp");
+    EXPECT_TRUE(fs::exists(out / "small.txt"));
+    EXPECT_GT(fs::exists(out / "large.txt") ? fs::file_size(out / "large.txt") : 0u, 1000000u);
+    fs::remove_all(out);
+}
+
 TEST_F(FoliantWindows, ClosingSavesTheBookName) {
     robot::SetText(Control(kIdText1), "Closing Book");
     HWND close = robot::FindControl(Main(), kIdIClose);
@@ -114,10 +298,8 @@ TEST_F(FoliantWindows, ClosingSavesTheBookName) {
 TEST(FoliantRefusesToStart, WithoutMainIni) {
     TempFolder dir;
     fs::path root(dir.Path());
-    fs::path bin = fs::current_path();
-    fs::copy_file(bin / "foliant.exe", root / "foliant.exe");
-    fs::copy(bin / "language", root / "language", fs::copy_options::recursive);
-    fs::copy(bin / "images", root / "images", fs::copy_options::recursive);
+    CopyPackage(dir, [](const std::string&) { return std::string(); });
+    fs::remove(root / "main.ini");
     robot::Process program;
     ASSERT_TRUE(program.Start((root / "foliant.exe").string(), dir.Path()));
     HWND box = robot::WaitForWindow(program.id(), "#32770", "Foliant", robot::kStartTimeout);

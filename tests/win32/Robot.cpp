@@ -110,12 +110,44 @@ void MouseUp(HWND control) {
     PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
 }
 
+void TypeChar(HWND control, char c) {
+    WPARAM key = static_cast<WPARAM>(VkKeyScanA(c) & 0xFF);
+    SendMessageA(control, WM_KEYDOWN, key, 1);
+    SendMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
+    SendMessageA(control, WM_KEYUP, key, 0xC0000001);
+}
+
+void PressBackspace(HWND control) {
+    SendMessageA(control, WM_KEYDOWN, VK_BACK, 1);
+    SendMessageA(control, WM_CHAR, 8, 1);
+    SendMessageA(control, WM_KEYUP, VK_BACK, 0xC0000001);
+}
+
+void MoveMouse(HWND control, int x, int y, WPARAM keys) {
+    SendMessageA(control, WM_MOUSEMOVE, keys, MAKELPARAM(x, y));
+}
+
+RECT RectIn(HWND control, HWND parent) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+uint32_t ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return (uint32_t{GetRValue(c)} << 16) | (uint32_t{GetGValue(c)} << 8) | GetBValue(c);
+}
+
 std::vector<std::string> ListItems(HWND listBox) {
     std::vector<std::string> items;
     int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         int length = static_cast<int>(SendMessageA(listBox, LB_GETTEXTLEN, i, 0));
-        std::string text(static_cast<size_t>(length) + 1, '\0');
+        // Room for wide characters: across processes Wine may return them.
+        std::string text(2 * static_cast<size_t>(length) + 2, '\0');
         SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
         text.resize(static_cast<size_t>(length));
         items.push_back(text);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,19 @@ void Click(HWND button);
 // Presses and releases the left button over a control's centre.
 void MouseDown(HWND control);
 void MouseUp(HWND control);
+
+// Types into a control as key presses and releases; each message is
+// handled before the call returns.
+void TypeChar(HWND control, char c);
+void PressBackspace(HWND control);
+// Moves the pointer over a control (x, y in its client area), with the
+// mouse buttons in 'keys' (MK_LBUTTON...) held.
+void MoveMouse(HWND control, int x, int y, WPARAM keys);
+
+// The rectangle of a control relative to the client area of 'parent'.
+RECT RectIn(HWND control, HWND parent);
+// A pixel of the screen as 0xRRGGBB.
+uint32_t ScreenPixel(int x, int y);
 
 std::vector<std::string> ListItems(HWND listBox);
 std::vector<int> ListSelection(HWND listBox);

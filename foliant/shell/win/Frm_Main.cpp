@@ -3,11 +3,14 @@
 
 #include <commctrl.h>
 
+#include "controls/Xp_ProgressBar.h"
 #include "shell/win/FoliantApp.h"
 #include "shell/win/WindowProc.h"
 #include "convert/Mod_Function.h"
 #include "shell/win/Frm_MainRun.h"
 #include "shell/win/GfuBut.h"
+#include "shell/win/PanelControls.h"
+#include "ui/Frm_Settings.h"
 
 namespace {
 
@@ -21,29 +24,12 @@ constexpr int kListTop = 36;
 constexpr int kListHeight = 186;
 constexpr int kArrowSize = 16;
 
-const COLORREF kPanelColor = RGB(238, 242, 247);
-const COLORREF kFrameColor = RGB(31, 68, 119);
-
-// Child panels (Pic_MainFace, Pic_Make) pass commands up to the window.
-LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-        return SendMessageA(GetParent(hwnd), msg, wParam, lParam);
-    case WM_CTLCOLORSTATIC: {
-        static HBRUSH brush = CreateSolidBrush(kPanelColor);
-        SetBkColor(reinterpret_cast<HDC>(wParam), kPanelColor);
-        return reinterpret_cast<LRESULT>(brush);
-    }
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-
 void RegisterClasses(HINSTANCE instance) {
     static bool done = false;
     if (done)
         return;
+    RegisterPanelClass(instance);
+    RegisterXpProgressBar(instance);
     static HBRUSH panelBrush = CreateSolidBrush(kPanelColor);
     WNDCLASSA wc{};
     wc.lpfnWndProc = ObjectWindowProc<Frm_Main>;
@@ -53,31 +39,7 @@ void RegisterClasses(HINSTANCE instance) {
     wc.hbrBackground = panelBrush;
     wc.lpszClassName = kFrmMainClass;
     RegisterClassA(&wc);
-    wc.lpfnWndProc = PanelProc;
-    wc.hIcon = nullptr;
-    wc.lpszClassName = "FoliantPanel";
-    RegisterClassA(&wc);
     done = true;
-}
-
-HWND MakeChild(HWND parent, const char* cls, int id, DWORD style, int x, int y, int w, int h,
-               DWORD exStyle = 0) {
-    HWND child = CreateWindowExA(exStyle, cls, "", WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 App().instance, nullptr);
-    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont()), FALSE);
-    return child;
-}
-
-int TextWidth(HWND control, const std::string& text) {
-    HDC dc = GetDC(control);
-    SIZE size{0, 0};
-    {
-        ScopedSelectObject font(dc, InterfaceFont());
-        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    }
-    ReleaseDC(control, dc);
-    return size.cx;
 }
 
 }  // namespace
@@ -123,7 +85,7 @@ void Frm_Main::CreateControls() {
     CreateGfuBut(hwnd_, kIdMin, "min", images, 344, 4, 16, 16);
     CreateGfuBut(hwnd_, kIdIClose, "iclose", images, 362, 4, 16, 16);
 
-    panel_ = MakeChild(hwnd_, "FoliantPanel", kIdPicMainFace, WS_CLIPCHILDREN, 1, kTitleHeight,
+    panel_ = MakeChild(hwnd_, kPanelClass, kIdPicMainFace, WS_CLIPCHILDREN, 1, kTitleHeight,
                        kPanelWidth, kPanelHeight);
     MakeChild(panel_, "STATIC", kIdLabel1, SS_LEFT | SS_NOPREFIX, 8, 11, 100, 16);
     MakeChild(panel_, "EDIT", kIdText1, ES_AUTOHSCROLL | WS_TABSTOP, 108, 8, 264, 20,
@@ -136,23 +98,24 @@ void Frm_Main::CreateControls() {
     CreateGfuBut(panel_, kIdArrDown, "arrdown", images, 362, kListTop + kListHeight - 18,
                  kArrowSize, kArrowSize);
     const int row = kListTop + kListHeight + 8;
-    MakeChild(panel_, "BUTTON", kIdCmdAddFiles, BS_PUSHBUTTON | WS_TABSTOP, 8, row, 88, 24);
-    MakeChild(panel_, "BUTTON", kIdCmdDelFiles, BS_PUSHBUTTON | WS_TABSTOP, 100, row, 88, 24);
-    MakeChild(panel_, "BUTTON", kIdCmdClearList, BS_PUSHBUTTON | WS_TABSTOP, 192, row, 88, 24);
-    MakeChild(panel_, "BUTTON", kIdCmdSettings, BS_PUSHBUTTON | WS_TABSTOP, 284, row, 88, 24);
-    MakeChild(panel_, "BUTTON", kIdCmdOutput, BS_PUSHBUTTON | WS_TABSTOP, 8, row + 32, 364, 28);
+    MakeButton(panel_, kIdCmdAddFiles, 8, row, 88, 24);
+    MakeButton(panel_, kIdCmdDelFiles, 100, row, 88, 24);
+    MakeButton(panel_, kIdCmdClearList, 192, row, 88, 24);
+    MakeButton(panel_, kIdCmdSettings, 284, row, 88, 24);
+    MakeButton(panel_, kIdCmdOutput, 8, row + 32, 364, 28);
     // The run's own work list and the folder helper are never shown.
     HWND list2 = MakeChild(panel_, "LISTBOX", kIdList2, 0, 0, 0, 10, 10);
     ShowWindow(list2, SW_HIDE);
     HWND txtTmp = MakeChild(panel_, "EDIT", kIdTxtTmp, 0, 0, 0, 10, 10);
     ShowWindow(txtTmp, SW_HIDE);
 
-    makePanel_ = MakeChild(hwnd_, "FoliantPanel", kIdPicMake, WS_CLIPCHILDREN, 1,
+    makePanel_ = MakeChild(hwnd_, kPanelClass, kIdPicMake, WS_CLIPCHILDREN, 1,
                            kTitleHeight + row - 4, kPanelWidth, kPanelHeight - row + 4);
     MakeChild(makePanel_, "STATIC", kIdLabel2, SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, 8, 6, 364, 16);
-    MakeChild(makePanel_, PROGRESS_CLASSA, kIdProgressBar1, 0, 8, 26, 276, 14);
-    MakeChild(makePanel_, PROGRESS_CLASSA, kIdProgressBar2, 0, 8, 44, 276, 14);
-    MakeChild(makePanel_, "BUTTON", kIdCmdStopOutput, BS_PUSHBUTTON, 292, 26, 80, 32);
+    // 274 pixels: a full bar ends in a cut block 3 pixels before the edge.
+    CreateXpProgressBar(makePanel_, kIdProgressBar1, 8, 26, 274, 14, 0);
+    CreateXpProgressBar(makePanel_, kIdProgressBar2, 8, 44, 274, 14, 1);
+    MakeButton(makePanel_, kIdCmdStopOutput, 292, 26, 80, 32);
     ShowWindow(makePanel_, SW_HIDE);
 }
 
@@ -169,7 +132,7 @@ void Frm_Main::DrawFaceText() {
 
     // Label1 takes the width of its text; Text1 fills the rest of the row.
     HWND label = Control(kIdLabel1);
-    int labelWidth = TextWidth(label, lang.Text(1)) + 4;
+    int labelWidth = TextWidth(label, lang.Text(1).c_str()) + 4;
     RECT r;
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, panel_, reinterpret_cast<POINT*>(&r), 2);
@@ -181,14 +144,7 @@ void Frm_Main::DrawFaceText() {
 }
 
 void Frm_Main::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    GdiObject<HBRUSH> frame(CreateSolidBrush(kFrameColor));
-    FrameRect(dc, &client, frame.get());
-    titleBar_.Paint(dc, titleLayout_, caption_);
-    EndPaint(hwnd_, &ps);
+    PaintSkinnedWindow(hwnd_, titleBar_, titleLayout_, caption_);
 }
 
 void Frm_Main::OnLButtonDown(POINT p) {
@@ -263,6 +219,12 @@ void Frm_Main::OnCommand(int id, int code) {
     case kIdCmdClearList:
         if (code == BN_CLICKED)
             ClearList();
+        break;
+    case kIdCmdSettings:
+        if (code == BN_CLICKED) {
+            Frm_Settings settings;
+            settings.ShowModal(hwnd_);
+        }
         break;
     }
 }

@@ -22,12 +22,18 @@ std::vector<std::string> MainWindowRunHost::ImportList() {
 
 std::string MainWindowRunHost::ChooseOutputFolder(const std::string& title) {
     char display[MAX_PATH] = "";
+    // The tree starts at the computer's drives; the desktop if that fails.
+    LPITEMIDLIST drives = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(window_.hwnd(), CSIDL_DRIVES, &drives)))
+        drives = nullptr;
     BROWSEINFOA info{};
     info.hwndOwner = window_.hwnd();
+    info.pidlRoot = drives;
     info.pszDisplayName = display;
     info.lpszTitle = title.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    CoTaskMemFree(drives);
     if (!chosen)
         return std::string();
     char path[MAX_PATH] = "";
@@ -67,7 +73,7 @@ void MainWindowRunHost::SetFileProgress(int percent) {
 void MainWindowRunHost::SetBusy(bool busy) {
     EnableWindow(window_.Control(kIdPicMainFace), !busy);
     ShowWindow(window_.Control(kIdPicMake), busy ? SW_SHOW : SW_HIDE);
-    UpdateWindow(window_.hwnd());
+    RedrawWindow(window_.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void MainWindowRunHost::PumpMessages() {

@@ -1,6 +1,8 @@
 // Painting and dragging of the drawn title bar.
 #include "shell/win/TitleBar.h"
 
+#include "shell/win/PanelControls.h"
+
 bool TitleBar::LoadPictures(const std::string& imagesFolder, std::string& missing) {
     if (!background_.Load(imagesFolder + "tbk.gif")) {
         missing = imagesFolder + "tbk.gif";
@@ -32,4 +34,16 @@ bool TitleBar::IsDragArea(const TitleBarLayout& layout, POINT p) const {
 void BeginWindowDrag(HWND window) {
     ReleaseCapture();
     SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+void PaintSkinnedWindow(HWND window, const TitleBar& titleBar, const TitleBarLayout& layout,
+                        const std::string& caption) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    GdiObject<HBRUSH> frame(CreateSolidBrush(kFrameColor));
+    FrameRect(dc, &client, frame.get());
+    titleBar.Paint(dc, layout, caption);
+    EndPaint(window, &ps);
 }

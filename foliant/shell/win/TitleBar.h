@@ -30,5 +30,9 @@ private:
     Picture icon_;
 };
 
+// WM_PAINT of a skinned window: its frame and its title bar.
+void PaintSkinnedWindow(HWND window, const TitleBar& titleBar, const TitleBarLayout& layout,
+                        const std::string& caption);
+
 // Starts moving 'window' with the mouse, as a press on a real caption does.
 void BeginWindowDrag(HWND window);

@@ -48,6 +48,10 @@ constexpr size_t kMaxNameSize = 520;
 constexpr size_t kMaxPathSize = 260;
 constexpr size_t kMaxPasswordSize = 80;
 constexpr size_t kExpandBufferChars = 519;
+constexpr int kPasswordAttempts = 3;
+
+// Answer of the overwrite question that keeps the existing file.
+constexpr int kAnswerKeepFile = 2;
 
 // General-purpose flag bits of a ZIP entry.
 constexpr uint16_t kEntryEncrypted = 0x0001;
@@ -67,6 +71,8 @@ constexpr uint8_t kNtfsOemVersion = 50;
 // Message-box style bits and answers the stub uses.
 constexpr uint32_t kStyleTaskModal = 0x2000;
 constexpr uint32_t kStyleIconStop = 0x0010;
+constexpr uint32_t kStyleOkCancel = 0x0001;
+constexpr int kAnswerOk = 1;
 constexpr int kAnswerCancel = 2;
 constexpr int kAnswerAbort = 3;
 constexpr int kAnswerNo = 7;

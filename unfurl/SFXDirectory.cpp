@@ -67,10 +67,7 @@ void CheckEntryDisk(const EntryRecord& entry, const EndOfDirectory& end) {
     if (entry.DiskNumberStart() == end.diskNumber || entry.DiskNumberStart() == 0 ||
         Vars.VolumeMode != VolumeModeKind::VOLUMES_NONE)
         return;
-    if (!(Vars.Header.HeaderFlags() & FLAG_SPANNED))
-        ReportFatal(kMsgCorrupt);
-    if (Vars.determineVolumeMode)
-        Vars.determineVolumeMode();
+    DetermineVolumeMode();
 }
 
 }  // namespace

@@ -23,16 +23,6 @@ constexpr size_t kRawSizeField = 16;
 constexpr size_t kRawOffsetField = 20;
 constexpr int kVolatileNameCount = 100000;
 
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 bool TagMatches(const uint8_t* tag, uint8_t type) {
     return tag[0] == 'U' && tag[1] == 'F' && tag[2] == type && tag[3] == kRecordVersion;
 }

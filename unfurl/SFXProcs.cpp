@@ -1,6 +1,8 @@
 // Messages, path helpers and exact archive reads of the stub.
 #include "SFXProcs.h"
 
+#include <cctype>
+
 #include "SFXDefs.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
@@ -77,6 +79,16 @@ bool FolderExists(const std::string& path) { return Vars.system->FolderExists(pa
 std::string ExpandEnv(const std::string& text) {
     std::string expanded = Vars.system->ExpandEnvironment(text);
     return expanded.size() <= kExpandBufferChars - 1 ? expanded : std::string();
+}
+
+bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
 }
 
 std::string FullPath(const std::string& path) {

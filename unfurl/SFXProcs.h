@@ -9,6 +9,7 @@
 #include <string>
 
 #include "SFXStructs.h"
+#include "sys/SfxSystem.h"
 
 // Messages.
 std::string FillPlaceholder(const std::string& text, const std::string& argument);
@@ -24,6 +25,8 @@ bool PathExists(const std::string& path);
 bool FolderExists(const std::string& path);
 std::string ExpandEnv(const std::string& text);
 std::string FullPath(const std::string& path);
+// ASCII letters compared without case.
+bool EqualsIgnoringCase(const std::string& a, const std::string& b);
 
 // Exact reads from ArchiveFile; a short read is the corrupt-archive failure.
 void ReadExact(void* buffer, size_t count);
@@ -75,3 +78,43 @@ int RunAfterExtract();
 void ScheduleTempRemoval();
 // Sets TICKS to the tick count, for the processes the stub starts.
 void SetTicksVariable();
+
+// Extraction to disk.
+// Extracts every selected list item into Vars.Destination, deselecting the
+// items extracted; true when no item is selected afterwards.
+bool ExtractRun();
+// Writes one entry to 'targetPath'; true when the file was written and its
+// CRC matched. 'stop' is set when the whole run has to end.
+bool ExtractEntry(const std::string& targetPath, const EntryRecord& entry, bool& stop);
+// True when the folder exists afterwards, missing parents created first.
+bool ForceFolders(const std::string& folder);
+// Sets the file's last-write time; an invalid date or time leaves it as is.
+void SetFileDosTime(SfxFile& file, uint16_t dosDate, uint16_t dosTime);
+// Field ranges of a DOS date and time (day 1-31, month 1-12, hour 0-23,
+// minute 0-59, second 0-58).
+bool IsValidDosDateTime(uint16_t dosDate, uint16_t dosTime);
+// Lets one waiting window message through.
+void PumpOneMessage();
+// True when an entry name is relative and stays inside the destination:
+// no leading "\", no drive, no ".." component.
+bool IsSafeEntryName(const std::string& name);
+
+// Multi-volume archives.
+// Disk index + 1, at least three digits: 0 gives "001", 999 gives "1000".
+std::string VolumeNumberText(unsigned diskIndex);
+// The file that holds disk 'diskIndex' in the current VolumeMode.
+std::string VolumeFileName(unsigned diskIndex);
+// Chooses numbered files or labelled disks; a corrupt archive unless spanned.
+void DetermineVolumeMode();
+// True when the archive is read through volumes (spanned, or an entry on
+// another disk).
+bool VolumesInUse();
+bool IsRightVolume(unsigned diskIndex);
+void SwitchVolume(unsigned diskIndex);
+void EnsureVolume(unsigned diskIndex);
+// Copies the entry's local header and data, across volume ends, into the
+// staging file and reads from there: 'position' becomes 0 and 'previous'
+// keeps the volume's handle.
+void StageEntry(uint64_t& position, std::unique_ptr<SfxFile>& previous);
+// Back to the volume; the staging file is closed and deleted.
+void UnstageEntry(std::unique_ptr<SfxFile>& previous);

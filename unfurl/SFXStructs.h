@@ -52,6 +52,10 @@ struct EntryRecord {
     uint16_t ExtraLength() const { return ReadU16(&bytes[30]); }
     uint16_t CommentLength() const { return ReadU16(&bytes[32]); }
     uint16_t DiskNumberStart() const { return ReadU16(&bytes[34]); }
+    void SetDiskNumberStart(uint16_t disk) {
+        bytes[34] = static_cast<uint8_t>(disk);
+        bytes[35] = static_cast<uint8_t>(disk >> 8);
+    }
     uint32_t LocalHeaderOffset() const { return ReadU32(&bytes[42]); }
     bool IsEncrypted() const { return (Flags() & kEntryEncrypted) != 0; }
 };

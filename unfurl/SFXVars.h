@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,7 +12,12 @@
 #include "SfxHost.h"
 #include "sys/SfxSystem.h"
 
-enum class VolumeModeKind { VOLUMES_NONE, VOLUMES_NUMBERED, VOLUMES_DISKS };
+// How the volumes of a spanned archive are told apart.
+enum class VolumeModeKind : uint8_t {
+    VOLUMES_NONE = 0,
+    VOLUMES_LABELLED_DISKS = 1,
+    VOLUMES_NUMBERED_FILES = 2,
+};
 
 struct SfxVars {
     SfxSystem* system = nullptr;
@@ -43,14 +47,19 @@ struct SfxVars {
     std::string VolumeBase;
     std::string VolumeExtension;
     VolumeModeKind VolumeMode = VolumeModeKind::VOLUMES_NONE;
-    // Set by the volume logic; asked when an entry lies on another disk.
-    std::function<void()> determineVolumeMode;
+    // Name of the temporary file entries of a spanned archive are copied
+    // into; made once, reused for every entry.
+    std::string StagingName;
 
     // Shared by the dialogs and extraction: the password kept from one
     // encrypted entry to the next (at most 80 characters), and the user's
     // confirmed cancel.
     std::string CurrentPassword;
     bool CancelRequested = false;
+
+    // The entry being extracted and its full target path.
+    EntryRecord CurrentEntry;
+    std::string TargetPath;
 
     std::vector<EntryRecord> EntryTable;
     // Converted names, parallel to EntryTable.

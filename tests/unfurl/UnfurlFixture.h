@@ -49,6 +49,58 @@ public:
         items.push_back({name, index, size, selected});
     }
     [[noreturn]] void EndProgram(int exitCode) override { throw ProgramExit{exitCode}; }
+
+    // The list, progress and questions of an extraction run.
+    struct PasswordAnswer {
+        int answer;
+        std::string password;
+    };
+    std::deque<int> overwriteAnswers;            // 2 (keep) when empty
+    std::deque<PasswordAnswer> passwordAnswers;  // cancelled when empty
+    std::vector<std::string> overwriteAsked, passwordAsked;
+    std::vector<uint32_t> positions;
+    uint32_t range = 0;
+    int pumps = 0, beeps = 0;
+    int cancelAtPump = -1;                       // sets CancelRequested at this pump
+    long scrolledTo = -1;
+
+    size_t ListItemCount() override { return items.size(); }
+    bool IsItemSelected(size_t item) override { return items.at(item).selected; }
+    void SetItemSelected(size_t item, bool selected) override { items.at(item).selected = selected; }
+    size_t ItemEntryIndex(size_t item) override { return items.at(item).index; }
+    std::string ItemText(size_t item) override { return items.at(item).name; }
+    void ScrollItemIntoView(size_t item) override { scrolledTo = static_cast<long>(item); }
+    void SetProgressRange(uint32_t maximum) override { range = maximum; }
+    void SetProgressPosition(uint32_t position) override { positions.push_back(position); }
+    void PumpOneMessage() override {
+        if (++pumps == cancelAtPump)
+            Vars.CancelRequested = true;
+    }
+    int AskOverwrite(const std::string& target) override {
+        overwriteAsked.push_back(target);
+        if (overwriteAnswers.empty())
+            return 2;
+        int answer = overwriteAnswers.front();
+        overwriteAnswers.pop_front();
+        return answer;
+    }
+    int AskPassword(const std::string& target) override {
+        passwordAsked.push_back(target);
+        PasswordAnswer a = passwordAnswers.empty() ? PasswordAnswer{2, ""} : passwordAnswers.front();
+        if (!passwordAnswers.empty())
+            passwordAnswers.pop_front();
+        Vars.CurrentPassword = a.answer == 1 ? a.password : std::string();
+        return a.answer;
+    }
+    void Beep() override { ++beeps; }
+    // Names of the items still selected.
+    std::vector<std::string> Selected() const {
+        std::vector<std::string> names;
+        for (const Item& item : items)
+            if (item.selected)
+                names.push_back(item.name);
+        return names;
+    }
 };
 
 class TestSystem : public SfxSystem {
@@ -56,7 +108,10 @@ public:
     MemoryRegistry registry;
     std::string temp;   // what "%temp%" expands to, when set
 
-    std::unique_ptr<SfxFile> OpenRead(const std::string& p) override { return Real().OpenRead(p); }
+    std::unique_ptr<SfxFile> OpenRead(const std::string& p) override {
+        opened.push_back(p);
+        return Real().OpenRead(p);
+    }
     std::unique_ptr<SfxFile> CreateWrite(const std::string& p) override {
         return Real().CreateWrite(p);
     }
@@ -95,6 +150,33 @@ public:
         return Real().WriteRegistryText(r, k, v, t);
     }
     // --- end of start-up and command block ---
+
+    // Extraction and volumes: real files; the drive type and the labels
+    // are scripted when set.
+    unsigned driveType = 0;           // 0: the real one
+    std::deque<std::string> labels;   // one per query; the last one stays
+    std::vector<std::string> driveQueries, opened;
+    bool CreateFolder(const std::string& p) override { return Real().CreateFolder(p); }
+    bool RemoveFile(const std::string& p) override { return Real().RemoveFile(p); }
+    std::unique_ptr<SfxFile> CreateTemporary(const std::string& p) override {
+        return Real().CreateTemporary(p);
+    }
+    std::string TempFileName(const std::string& folder, const std::string& prefix) override {
+        return Real().TempFileName(folder, prefix);
+    }
+    unsigned DriveType(const std::string& root) override {
+        driveQueries.push_back(root);
+        return driveType ? driveType : Real().DriveType(root);
+    }
+    bool VolumeLabel(const std::string& root, std::string& label) override {
+        driveQueries.push_back(root);
+        if (labels.empty())
+            return Real().VolumeLabel(root, label);
+        label = labels.front();
+        if (labels.size() > 1)
+            labels.pop_front();
+        return true;
+    }
 
 private:
     static SfxSystem& Real() { return PlatformSfxSystem(); }

@@ -1,6 +1,7 @@
 // The option table of "sfxpack pack", its parser and the usage text.
 #include "Options.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -26,14 +27,30 @@ bool ParseNumber(const std::string& text, unsigned long max, unsigned long& valu
     return *end == '\0' && value <= max && text[0] != '-';
 }
 
-using Setter = std::function<bool(PackOptions&, const std::string&)>;
-
+template <typename Target>
 struct Option {
     const char* name;
     const char* argument;   // nullptr for a switch
     const char* help;
-    Setter set;
+    std::function<bool(Target&, const std::string&)> set;
 };
+
+constexpr unsigned long kMinVolumeSize = 64;
+
+bool ParseOverwrite(const std::string& value, int count, int& mode) {
+    const char* modes[] = {"always", "never", "ask"};
+    for (int i = 0; i < count; ++i)
+        if (value == modes[i]) {
+            mode = i;
+            return true;
+        }
+    return false;
+}
+
+bool ParsePassword(const std::string& value, std::string& password) {
+    password = value;
+    return !value.empty() && value.size() <= 80;
+}
 
 bool SetString(PackOptions& o, int index, const std::string& value) {
     if (value.size() > 255)
@@ -42,8 +59,8 @@ bool SetString(PackOptions& o, int index, const std::string& value) {
     return true;
 }
 
-const std::vector<Option>& Table() {
-    static const std::vector<Option> table = {
+const std::vector<Option<PackOptions>>& Table() {
+    static const std::vector<Option<PackOptions>> table = {
         {"-o", "OUT", "the self-extractor to write",
          [](PackOptions& o, const std::string& v) { o.output = v; return true; }},
         {"--stub", "STUB", "the stub program the header and archive are appended to",
@@ -70,19 +87,14 @@ const std::vector<Option>& Table() {
          [](PackOptions& o, const std::string& v) { return ParseHeaderFlags(v, o.flags); }},
         {"--overwrite", "MODE", "always, never or ask",
          [](PackOptions& o, const std::string& v) {
-             const char* modes[] = {"always", "never", "ask"};
-             for (uint8_t i = 0; i < 3; ++i)
-                 if (v == modes[i]) {
-                     o.overwriteMode = i;
-                     return true;
-                 }
-             return false;
+             int mode;
+             if (!ParseOverwrite(v, 3, mode))
+                 return false;
+             o.overwriteMode = static_cast<uint8_t>(mode);
+             return true;
          }},
         {"--password", "PW", "encrypt the entries (traditional PKWARE encryption)",
-         [](PackOptions& o, const std::string& v) {
-             o.password = v;
-             return !v.empty() && v.size() <= 80;
-         }},
+         [](PackOptions& o, const std::string& v) { return ParsePassword(v, o.password); }},
         {"--store", nullptr, "store the files without compression",
          [](PackOptions& o, const std::string&) { o.store = true; return true; }},
         {"--level", "N", "deflate level 1 to 9 (default 6)",
@@ -95,8 +107,74 @@ const std::vector<Option>& Table() {
          }},
         {"--zip", "ARCHIVE", "append this existing archive unchanged",
          [](PackOptions& o, const std::string& v) { o.zip = v; return true; }},
+        {"--volume-size", "BYTES", "spread the archive over numbered volume files of this size",
+         [](PackOptions& o, const std::string& v) {
+             unsigned long n;
+             if (!ParseNumber(v, 0xFFFFFFFFul, n) || n < kMinVolumeSize)
+                 return false;
+             o.volumeSize = static_cast<uint32_t>(n);
+             return true;
+         }},
     };
     return table;
+}
+
+const std::vector<Option<ExtractOptions>>& ExtractTable() {
+    static const std::vector<Option<ExtractOptions>> table = {
+        {"--password", "PW", "password of encrypted entries; without it they fail",
+         [](ExtractOptions& o, const std::string& v) { return ParsePassword(v, o.password); }},
+        {"--overwrite", "MODE",
+         "always or never; without it the header's mode holds and the question keeps the file",
+         [](ExtractOptions& o, const std::string& v) { return ParseOverwrite(v, 2, o.overwriteMode); }},
+    };
+    return table;
+}
+
+// Options from the table go to 'options', other arguments to 'plain'.
+template <typename Target>
+bool ParseWithTable(const std::vector<Option<Target>>& table, const std::vector<std::string>& args,
+                    Target& options, std::vector<std::string>& plain, std::string& error,
+                    const std::function<void(const std::string&)>& seen) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || arg[0] != '-') {
+            plain.push_back(arg);
+            continue;
+        }
+        const Option<Target>* option = nullptr;
+        for (const Option<Target>& o : table)
+            if (arg == o.name)
+                option = &o;
+        if (!option) {
+            error = "unknown option " + arg;
+            return false;
+        }
+        std::string value;
+        if (option->argument) {
+            if (++i == args.size()) {
+                error = arg + " needs " + option->argument;
+                return false;
+            }
+            value = args[i];
+        }
+        seen(arg);
+        if (!error.empty())
+            return false;
+        if (!option->set(options, value)) {
+            error = "bad value for " + arg + ": " + value;
+            return false;
+        }
+    }
+    return true;
+}
+
+template <typename Target>
+void AppendOptionHelp(const std::vector<Option<Target>>& table, std::string& text) {
+    for (const Option<Target>& o : table) {
+        std::string left = std::string("  ") + o.name + (o.argument ? std::string(" ") + o.argument : "");
+        left.resize(std::max<size_t>(left.size() + 1, 24), ' ');
+        text += left + o.help + "\n";
+    }
 }
 
 }  // namespace
@@ -141,40 +219,15 @@ std::string HeaderFlagNames(uint16_t flags) {
 bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options,
                       std::string& error) {
     bool sizeChosen = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.size() < 2 || arg[0] != '-') {
-            options.paths.push_back(arg);
-            continue;
-        }
-        const Option* option = nullptr;
-        for (const Option& o : Table())
-            if (arg == o.name)
-                option = &o;
-        if (!option) {
-            error = "unknown option " + arg;
-            return false;
-        }
-        std::string value;
-        if (option->argument) {
-            if (++i == args.size()) {
-                error = arg + " needs " + option->argument;
-                return false;
-            }
-            value = args[i];
-        }
-        if (arg == "--store" || arg == "--level") {
-            if (sizeChosen) {
-                error = "--store and --level exclude each other";
-                return false;
-            }
-            sizeChosen = true;
-        }
-        if (!option->set(options, value)) {
-            error = "bad value for " + arg + ": " + value;
-            return false;
-        }
-    }
+    auto seen = [&](const std::string& arg) {
+        if (arg != "--store" && arg != "--level")
+            return;
+        if (sizeChosen)
+            error = "--store and --level exclude each other";
+        sizeChosen = true;
+    };
+    if (!ParseWithTable(Table(), args, options, options.paths, error, seen))
+        return false;
     if (options.output.empty() || options.stub.empty()) {
         error = "-o and --stub are required";
         return false;
@@ -183,25 +236,39 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
         error = "give either --zip ARCHIVE or the paths to pack";
         return false;
     }
-    if (!options.zip.empty() && (!options.password.empty() || sizeChosen)) {
-        error = "--password, --store and --level apply only to paths";
+    if (!options.zip.empty() &&
+        (!options.password.empty() || sizeChosen || options.volumeSize != 0)) {
+        error = "--password, --store, --level and --volume-size apply only to paths";
         return false;
     }
+    return true;
+}
+
+bool ParseExtractOptions(const std::vector<std::string>& args, ExtractOptions& options,
+                         std::string& error) {
+    std::vector<std::string> plain;
+    if (!ParseWithTable(ExtractTable(), args, options, plain, error, [](const std::string&) {}))
+        return false;
+    if (plain.size() != 2) {
+        error = "extract needs FILE and DIR";
+        return false;
+    }
+    options.file = plain[0];
+    options.destination = plain[1];
     return true;
 }
 
 std::string UsageText() {
     std::string text =
         "usage: sfxpack pack -o OUT --stub STUB [options] (--zip ARCHIVE | PATH...)\n"
-        "       sfxpack list FILE\n\noptions of pack:\n";
-    for (const Option& o : Table()) {
-        std::string left = std::string("  ") + o.name + (o.argument ? std::string(" ") + o.argument : "");
-        left.resize(std::max<size_t>(left.size() + 1, 24), ' ');
-        text += left + o.help + "\n";
-    }
+        "       sfxpack list FILE\n"
+        "       sfxpack extract FILE DIR [options]\n\noptions of pack:\n";
+    AppendOptionHelp(Table(), text);
+    text += "\noptions of extract:\n";
+    AppendOptionHelp(ExtractTable(), text);
     text += "\nflag names: ";
     for (size_t i = 0; i < sizeof kFlagNames / sizeof kFlagNames[0]; ++i)
         text += (i ? "," : "") + std::string(kFlagNames[i].name);
-    text += "\nexit codes: 0 done, 1 unusable archive or stub, 2 usage\n";
+    text += "\nexit codes: 0 done, 1 unusable archive or stub or an entry not extracted, 2 usage\n";
     return text;
 }

@@ -101,6 +101,15 @@ bool AddFolder(const fs::path& folder, std::vector<ZipSource>& sources, std::ost
     return true;
 }
 
+constexpr const char* kVolumeExtension = "vol";
+constexpr const char* kFirstVolumeNumber = "001";
+
+// Volume files sit beside the self-extractor: its name without extension,
+// the volume number and ".vol".
+std::string VolumeStem(const PackOptions& o) {
+    return NameOf(fs::u8path(o.output).stem());
+}
+
 std::string HeaderRecords(const PackOptions& o) {
     std::string out = "UF";
     out += '\0';
@@ -113,7 +122,8 @@ std::string HeaderRecords(const PackOptions& o) {
         out += static_cast<char>((v >> 8) & 0xFF);
     };
     u16(static_cast<uint32_t>(length));
-    u16(o.flags);
+    uint16_t flags = o.volumeSize ? static_cast<uint16_t>(o.flags | FLAG_SPANNED) : o.flags;
+    u16(flags);
     out += static_cast<char>(o.overwriteMode);
     for (const std::string& s : o.strings)
         out += static_cast<char>(s.size());
@@ -125,7 +135,46 @@ std::string HeaderRecords(const PackOptions& o) {
     out += "UF\x0A\x01";
     u16(static_cast<uint32_t>(length));
     u16(0);
+    if (o.volumeSize) {
+        std::string base = VolumeStem(o) + kFirstVolumeNumber;
+        std::string extension = kVolumeExtension;
+        out += "UF\x14\x01";
+        u16(static_cast<uint32_t>(base.size()));
+        u16(0);
+        u16(static_cast<uint32_t>(extension.size()));
+        u16(0);
+        out += base + extension;
+        out.append(12, '\0');
+    }
     return out;
+}
+
+bool WriteWhole(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    out.close();
+    return static_cast<bool>(out);
+}
+
+// The volumes beside the output; the directory is what the stub holds.
+bool WriteVolumes(const PackOptions& o, const std::vector<ZipSource>& sources,
+                  const ZipWriteOptions& zo, std::string& directory, std::ostream& err) {
+    SpannedZip spanned = WriteSpannedZip(sources, zo, o.volumeSize);
+    if (spanned.volumes.size() > 0xFFFF) {
+        err << "too many volumes; choose a larger --volume-size\n";
+        return false;
+    }
+    fs::path folder = fs::u8path(o.output).parent_path();
+    for (size_t d = 0; d < spanned.volumes.size(); ++d) {
+        std::string name = VolumeStem(o) + VolumeNumberText(static_cast<unsigned>(d)) + "." +
+                           kVolumeExtension;
+        if (!WriteWhole(folder / fs::u8path(name), spanned.volumes[d])) {
+            err << "cannot write " << name << "\n";
+            return false;
+        }
+    }
+    directory = spanned.directory;
+    return true;
 }
 
 // Runs the core's directory reader over an archive in memory.
@@ -198,39 +247,40 @@ int RunPack(const PackOptions& o, std::ostream& err) {
         zo.level = o.store ? 0 : o.level;
         zo.password = o.password;
         zo.baseOffset = static_cast<uint32_t>(stub.size() + header.size());
-        zip = WriteZip(sources, zo);
+        if (!o.volumeSize)
+            zip = WriteZip(sources, zo);
+        else if (!WriteVolumes(o, sources, zo, zip, err))
+            return kExitUnusable;
     }
 
-    std::ofstream out(fs::u8path(o.output), std::ios::binary);
-    out << stub << header << zip;
-    out.close();
-    if (!out) {
+    if (!WriteWhole(fs::u8path(o.output), stub + header + zip)) {
         err << "cannot write " << o.output << "\n";
         return kExitUnusable;
     }
     return kExitDone;
 }
 
-int RunList(const std::string& file, std::ostream& out, std::ostream& err) {
+bool OpenSelfExtractor(const std::string& file, SfxHost& host, std::ostream& err,
+                       int& exitCode) {
+    exitCode = kExitUnusable;
     std::string head;
     {
         std::ifstream in(fs::u8path(file), std::ios::binary);
         if (!in) {
             err << "Error leyendo archivo " << file << "\n";
-            return kExitUnusable;
+            return false;
         }
         head.resize(kPeHeaderBytes);
         in.read(head.data(), static_cast<std::streamsize>(head.size()));
         head.resize(static_cast<size_t>(in.gcount()));
     }
-    ConsoleHost host(err);
     ResetVars(PlatformSfxSystem(), host);
     BuildCrcTable();
     Vars.ArchivePath = CorePathOf(file);
     Vars.ArchiveFile = PlatformSfxSystem().OpenRead(Vars.ArchivePath);
     if (!Vars.ArchiveFile) {
         err << "Error leyendo archivo " << Vars.ArchivePath << "\n";
-        return kExitUnusable;
+        return false;
     }
     Vars.OverlayStart =
         FindOverlay(reinterpret_cast<const uint8_t*>(head.data()), head.size());
@@ -238,8 +288,17 @@ int RunList(const std::string& file, std::ostream& out, std::ostream& err) {
         LoadHeader();
         ReadDirectory();
     } catch (const ProgramExit& exit) {
-        return exit.exitCode == 0 ? kExitDone : kExitUnusable;
+        exitCode = exit.exitCode == 0 ? kExitDone : kExitUnusable;
+        return false;
     }
+    return true;
+}
+
+int RunList(const std::string& file, std::ostream& out, std::ostream& err) {
+    ConsoleHost host(err);
+    int exitCode;
+    if (!OpenSelfExtractor(file, host, err, exitCode))
+        return exitCode;
     static const char* const labels[] = {"caption", "destination", "command", "fallback",
                                          "message"};
     static const char* const modes[] = {"always", "never", "ask"};

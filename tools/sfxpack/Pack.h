@@ -14,6 +14,13 @@ constexpr int kExitUsage = 2;
 
 int RunPack(const PackOptions& options, std::ostream& err);
 int RunList(const std::string& file, std::ostream& out, std::ostream& err);
+int RunExtract(const ExtractOptions& options, std::ostream& err);
+
+class SfxHost;
+// Opens a self-extractor as the stub does: header records applied and the
+// directory listed through 'host'. False with the exit code when it ends.
+bool OpenSelfExtractor(const std::string& file, SfxHost& host, std::ostream& err,
+                       int& exitCode);
 
 // A native path in the Windows form the core uses.
 std::string CorePathOf(const std::string& native);

@@ -3,6 +3,7 @@
 // the stub's sources and this tool never hold them literally.
 #include "ZipWriter.h"
 
+#include <algorithm>
 #include <random>
 
 #include "SFXProcs.h"
@@ -86,6 +87,93 @@ bool NeedsUtf8Flag(const std::string& name) {
     return false;
 }
 
+// One entry's local header with its data, and its central record with the
+// disk number and the offset still to be filled in.
+struct EncodedEntry {
+    std::string local;
+    std::string central;
+};
+
+constexpr size_t kCentralDiskField = 34;
+constexpr size_t kCentralOffsetField = 42;
+
+void Patch(std::string& record, size_t at, uint32_t value, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i)
+        record[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+EncodedEntry Encode(const ZipSource& s, const ZipWriteOptions& options) {
+    bool folder = !s.name.empty() && s.name.back() == '/';
+    uint32_t crc = Crc(s.data);
+    uint16_t method = 0;
+    std::string stored = s.data;
+    std::string packed;
+    if (!folder && options.level > 0 && !s.data.empty() &&
+        Compress(s.data, options.level, packed) && packed.size() < s.data.size()) {
+        method = 8;
+        stored = packed;
+    }
+    uint16_t flags = NeedsUtf8Flag(s.name) ? kFlagUtf8 : 0;
+    if (!folder && !options.password.empty()) {
+        stored = Encrypt(stored, options.password, crc);
+        flags |= kFlagEncrypted;
+    }
+
+    EncodedEntry e;
+    std::string& out = e.local;
+    PutU32(out, Signature(3, 4));
+    PutU16(out, kVersion);
+    PutU16(out, flags);
+    PutU16(out, method);
+    PutU16(out, s.dosTime);
+    PutU16(out, s.dosDate);
+    PutU32(out, crc);
+    PutU32(out, static_cast<uint32_t>(stored.size()));
+    PutU32(out, static_cast<uint32_t>(s.data.size()));
+    PutU16(out, static_cast<uint32_t>(s.name.size()));
+    PutU16(out, 0);
+    out += s.name;
+    out += stored;
+
+    std::string& directory = e.central;
+    PutU32(directory, Signature(1, 2));
+    PutU16(directory, kVersion);   // made by MS-DOS, version 2.0
+    PutU16(directory, kVersion);
+    PutU16(directory, flags);
+    PutU16(directory, method);
+    PutU16(directory, s.dosTime);
+    PutU16(directory, s.dosDate);
+    PutU32(directory, crc);
+    PutU32(directory, static_cast<uint32_t>(stored.size()));
+    PutU32(directory, static_cast<uint32_t>(s.data.size()));
+    PutU16(directory, static_cast<uint32_t>(s.name.size()));
+    PutU16(directory, 0);
+    PutU16(directory, 0);
+    PutU16(directory, 0);   // disk number start, filled in later
+    PutU16(directory, 0);
+    PutU32(directory, folder ? kAttributeFolder : kAttributeArchive);
+    PutU32(directory, 0);   // local header offset, filled in later
+    directory += s.name;
+    return e;
+}
+
+void PutEndRecord(std::string& out, uint16_t disk, size_t entries, size_t directorySize,
+                  uint32_t directoryOffset) {
+    PutU32(out, Signature(5, 6));
+    PutU16(out, disk);
+    PutU16(out, disk);
+    PutU16(out, static_cast<uint32_t>(entries));
+    PutU16(out, static_cast<uint32_t>(entries));
+    PutU32(out, static_cast<uint32_t>(directorySize));
+    PutU32(out, directoryOffset);
+    PutU16(out, 0);
+}
+
+void PrepareCrc() {
+    if (Crc32Table[1] == 0)
+        BuildCrcTable();
+}
+
 }  // namespace
 
 bool DeflateAvailable() {
@@ -97,69 +185,36 @@ bool DeflateAvailable() {
 }
 
 std::string WriteZip(const std::vector<ZipSource>& sources, const ZipWriteOptions& options) {
-    if (Crc32Table[1] == 0)
-        BuildCrcTable();
+    PrepareCrc();
     std::string out, directory;
     for (const ZipSource& s : sources) {
-        bool folder = !s.name.empty() && s.name.back() == '/';
-        uint32_t crc = Crc(s.data);
-        uint16_t method = 0;
-        std::string stored = s.data;
-        std::string packed;
-        if (!folder && options.level > 0 && !s.data.empty() &&
-            Compress(s.data, options.level, packed) && packed.size() < s.data.size()) {
-            method = 8;
-            stored = packed;
-        }
-        uint16_t flags = NeedsUtf8Flag(s.name) ? kFlagUtf8 : 0;
-        if (!folder && !options.password.empty()) {
-            stored = Encrypt(stored, options.password, crc);
-            flags |= kFlagEncrypted;
-        }
-        uint32_t offset = options.baseOffset + static_cast<uint32_t>(out.size());
-
-        PutU32(out, Signature(3, 4));
-        PutU16(out, kVersion);
-        PutU16(out, flags);
-        PutU16(out, method);
-        PutU16(out, s.dosTime);
-        PutU16(out, s.dosDate);
-        PutU32(out, crc);
-        PutU32(out, static_cast<uint32_t>(stored.size()));
-        PutU32(out, static_cast<uint32_t>(s.data.size()));
-        PutU16(out, static_cast<uint32_t>(s.name.size()));
-        PutU16(out, 0);
-        out += s.name;
-        out += stored;
-
-        PutU32(directory, Signature(1, 2));
-        PutU16(directory, kVersion);   // made by MS-DOS, version 2.0
-        PutU16(directory, kVersion);
-        PutU16(directory, flags);
-        PutU16(directory, method);
-        PutU16(directory, s.dosTime);
-        PutU16(directory, s.dosDate);
-        PutU32(directory, crc);
-        PutU32(directory, static_cast<uint32_t>(stored.size()));
-        PutU32(directory, static_cast<uint32_t>(s.data.size()));
-        PutU16(directory, static_cast<uint32_t>(s.name.size()));
-        PutU16(directory, 0);
-        PutU16(directory, 0);
-        PutU16(directory, 0);
-        PutU16(directory, 0);
-        PutU32(directory, folder ? kAttributeFolder : kAttributeArchive);
-        PutU32(directory, offset);
-        directory += s.name;
+        EncodedEntry e = Encode(s, options);
+        Patch(e.central, kCentralOffsetField, options.baseOffset + static_cast<uint32_t>(out.size()), 4);
+        out += e.local;
+        directory += e.central;
     }
     uint32_t directoryOffset = options.baseOffset + static_cast<uint32_t>(out.size());
     out += directory;
-    PutU32(out, Signature(5, 6));
-    PutU16(out, 0);
-    PutU16(out, 0);
-    PutU16(out, static_cast<uint32_t>(sources.size()));
-    PutU16(out, static_cast<uint32_t>(sources.size()));
-    PutU32(out, static_cast<uint32_t>(directory.size()));
-    PutU32(out, directoryOffset);
-    PutU16(out, 0);
+    PutEndRecord(out, 0, sources.size(), directory.size(), directoryOffset);
     return out;
+}
+
+SpannedZip WriteSpannedZip(const std::vector<ZipSource>& sources, const ZipWriteOptions& options,
+                           uint32_t volumeSize) {
+    PrepareCrc();
+    std::string stream;
+    SpannedZip zip;
+    for (const ZipSource& s : sources) {
+        EncodedEntry e = Encode(s, options);
+        Patch(e.central, kCentralDiskField, static_cast<uint32_t>(stream.size() / volumeSize), 2);
+        Patch(e.central, kCentralOffsetField, static_cast<uint32_t>(stream.size() % volumeSize), 4);
+        stream += e.local;
+        zip.directory += e.central;
+    }
+    for (size_t at = 0; at < stream.size() || zip.volumes.empty(); at += volumeSize)
+        zip.volumes.push_back(stream.substr(std::min(at, stream.size()), volumeSize));
+    size_t directorySize = zip.directory.size();
+    PutEndRecord(zip.directory, static_cast<uint16_t>(zip.volumes.size()), sources.size(),
+                 directorySize, 0);
+    return zip;
 }

@@ -21,5 +21,16 @@ struct ZipWriteOptions {
 
 std::string WriteZip(const std::vector<ZipSource>& sources, const ZipWriteOptions& options);
 
+// An archive spread over volumes of a fixed size: the local headers and data
+// cut into volumes (entries may run across their ends), and the central
+// directory with the end record, which counts as one more disk after them.
+struct SpannedZip {
+    std::vector<std::string> volumes;
+    std::string directory;
+};
+
+SpannedZip WriteSpannedZip(const std::vector<ZipSource>& sources, const ZipWriteOptions& options,
+                           uint32_t volumeSize);
+
 // True when this build compresses with deflate.
 bool DeflateAvailable();

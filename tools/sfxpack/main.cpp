@@ -22,6 +22,15 @@ int main(int argc, char** argv) {
         }
         return RunPack(options, std::cerr);
     }
+    if (!args.empty() && args[0] == "extract") {
+        ExtractOptions options;
+        std::string error;
+        if (!ParseExtractOptions({args.begin() + 1, args.end()}, options, error)) {
+            std::cerr << "sfxpack: " << error << "\n\n" << UsageText();
+            return kExitUsage;
+        }
+        return RunExtract(options, std::cerr);
+    }
     std::cerr << UsageText();
     return kExitUsage;
 }

@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
 #include <iconv.h>
 #include <spawn.h>
 #include <string>
@@ -116,10 +118,28 @@ std::string CorePath(const std::string& native) {
     return "Z:" + p;
 }
 
+// The DOS date and time as seconds since 1970, read as local time; false
+// when a field is out of range.
+bool DosToUnixTime(uint16_t dosDate, uint16_t dosTime, time_t& seconds) {
+    std::tm local{};
+    local.tm_year = 80 + (dosDate >> 9);
+    local.tm_mon = ((dosDate >> 5) & 0x0F) - 1;
+    local.tm_mday = dosDate & 0x1F;
+    local.tm_hour = dosTime >> 11;
+    local.tm_min = (dosTime >> 5) & 0x3F;
+    local.tm_sec = (dosTime & 0x1F) * 2;
+    if (local.tm_mon < 0 || local.tm_mon > 11 || local.tm_mday < 1 || local.tm_hour > 23 ||
+        local.tm_min > 59 || local.tm_sec > 59)
+        return false;
+    local.tm_isdst = -1;
+    seconds = std::mktime(&local);
+    return seconds != static_cast<time_t>(-1);
+}
+
 class PosixFile : public SfxFile {
 public:
     explicit PosixFile(FILE* file) : file_(file) {}
-    ~PosixFile() override { std::fclose(file_); }
+    ~PosixFile() override { Close(); }
     PosixFile(const PosixFile&) = delete;
     PosixFile& operator=(const PosixFile&) = delete;
 
@@ -137,6 +157,28 @@ public:
         struct stat info;
         std::fflush(file_);
         return fstat(fileno(file_), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    }
+
+    // Extraction and volumes.
+    bool Close() override {
+        if (!file_)
+            return true;
+        bool ok = std::fclose(file_) == 0;
+        file_ = nullptr;
+        return ok;
+    }
+    // Buffered bytes are written first, so that closing does not move the
+    // time again.
+    bool SetDosTime(uint16_t dosDate, uint16_t dosTime) override {
+        time_t seconds;
+        if (!DosToUnixTime(dosDate, dosTime, seconds) || std::fflush(file_) != 0)
+            return false;
+        struct timespec times[2];
+        times[0].tv_sec = 0;
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = seconds;
+        times[1].tv_nsec = 0;
+        return futimens(fileno(file_), times) == 0;
     }
 
 private:
@@ -264,6 +306,43 @@ public:
         return false;
     }
     // --- end of start-up and command block ---
+
+    // Extraction and volumes. Every folder counts as a fixed disk without
+    // a label.
+    bool CreateFolder(const std::string& path) override {
+        return mkdir(NativePath(path).c_str(), 0777) == 0;
+    }
+    bool RemoveFile(const std::string& path) override {
+        return unlink(NativePath(path).c_str()) == 0;
+    }
+    std::unique_ptr<SfxFile> CreateTemporary(const std::string& path) override {
+        FILE* file = std::fopen(NativePath(path).c_str(), "w+b");
+        return file ? std::make_unique<PosixFile>(file) : nullptr;
+    }
+    std::string TempFileName(const std::string& folder, const std::string& prefix) override {
+        std::string base = folder;
+        if (!base.empty() && base.back() != '\\')
+            base += '\\';
+        unsigned start = static_cast<unsigned>(getpid()) & 0xFFFF;
+        for (unsigned i = 0; i < 0x10000; ++i) {
+            unsigned unique = (start + i) & 0xFFFF;
+            if (unique == 0)
+                continue;
+            char number[8];
+            std::snprintf(number, sizeof number, "%X", unique);
+            std::string name = base + prefix + number + ".tmp";
+            int fd = open(NativePath(name).c_str(), O_CREAT | O_EXCL | O_WRONLY, 0600);
+            if (fd >= 0) {
+                ::close(fd);
+                return name;
+            }
+            if (errno != EEXIST)
+                return std::string();
+        }
+        return std::string();
+    }
+    unsigned DriveType(const std::string&) override { return 3; }
+    bool VolumeLabel(const std::string&, std::string&) override { return false; }
 
 private:
     static constexpr int kFileNotFound = 2;

@@ -17,6 +17,15 @@ public:
     virtual bool Seek(uint64_t position) = 0;
     virtual uint64_t Position() = 0;
     virtual uint64_t Size() = 0;
+
+    // Extraction and volumes.
+    // Closes the file, reporting whether the close succeeded (buffered data
+    // reached the disk). Further calls do nothing and succeed.
+    virtual bool Close() { return true; }
+    // Sets only the last-write time from a DOS date and time read as local
+    // time. False, with the time left as it was, when the date or time is
+    // invalid or the system refuses.
+    virtual bool SetDosTime(uint16_t /*dosDate*/, uint16_t /*dosTime*/) { return false; }
 };
 
 // Registry roots the stub can read a destination from.
@@ -71,6 +80,30 @@ public:
     virtual bool WriteRegistryText(RegistryRoot root, const std::string& key,
                                    const std::string& value, const std::string& text) = 0;
     // --- end of start-up and command block ---
+
+    // Extraction and volumes. The defaults fail, so a system that does not
+    // provide them can still read archives.
+    // Creates one folder (its parent must exist).
+    virtual bool CreateFolder(const std::string& /*path*/) { return false; }
+    virtual bool RemoveFile(const std::string& /*path*/) { return false; }
+    // Create or truncate for reading and writing, no sharing, marked
+    // temporary; nullptr on failure.
+    virtual std::unique_ptr<SfxFile> CreateTemporary(const std::string& /*path*/) {
+        return nullptr;
+    }
+    // A new unique file name in 'folder' starting with 'prefix'; the file is
+    // created empty. Empty on failure.
+    virtual std::string TempFileName(const std::string& /*folder*/,
+                                     const std::string& /*prefix*/) {
+        return std::string();
+    }
+    // The drive type of a root path: 0 unknown, 1 no root, 2 removable,
+    // 3 fixed, 4 remote, 5 CD-ROM, 6 RAM disk.
+    virtual unsigned DriveType(const std::string& /*root*/) { return 0; }
+    // The volume label of a root path; false when it cannot be read.
+    virtual bool VolumeLabel(const std::string& /*root*/, std::string& /*label*/) {
+        return false;
+    }
 };
 
 // The implementation for the platform this build runs on.

@@ -14,7 +14,7 @@ constexpr DWORD kPathBufferSize = 520;
 class Win32File : public SfxFile {
 public:
     explicit Win32File(HANDLE handle) : handle_(handle) {}
-    ~Win32File() override { CloseHandle(handle_); }
+    ~Win32File() override { Close(); }
     Win32File(const Win32File&) = delete;
     Win32File& operator=(const Win32File&) = delete;
 
@@ -44,6 +44,22 @@ public:
         LARGE_INTEGER size{};
         GetFileSizeEx(handle_, &size);
         return static_cast<uint64_t>(size.QuadPart);
+    }
+
+    // Extraction and volumes.
+    bool Close() override {
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return true;
+        bool ok = CloseHandle(handle_) != 0;
+        handle_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+    bool SetDosTime(uint16_t dosDate, uint16_t dosTime) override {
+        FILETIME local, utc;
+        if (!DosDateTimeToFileTime(dosDate, dosTime, &local) ||
+            !LocalFileTimeToFileTime(&local, &utc))
+            return false;
+        return SetFileTime(handle_, nullptr, nullptr, &utc) != 0;
     }
 
 private:
@@ -186,6 +202,32 @@ public:
                               static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
     }
     // --- end of start-up and command block ---
+
+    // Extraction and volumes.
+    bool CreateFolder(const std::string& path) override {
+        return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    }
+    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+    std::unique_ptr<SfxFile> CreateTemporary(const std::string& path) override {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        return h == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(h);
+    }
+    std::string TempFileName(const std::string& folder, const std::string& prefix) override {
+        char buffer[MAX_PATH] = {};
+        if (GetTempFileNameA(folder.c_str(), prefix.c_str(), 0, buffer) == 0)
+            return std::string();
+        return std::string(buffer);
+    }
+    unsigned DriveType(const std::string& root) override { return GetDriveTypeA(root.c_str()); }
+    bool VolumeLabel(const std::string& root, std::string& label) override {
+        char buffer[MAX_PATH] = {};
+        if (!GetVolumeInformationA(root.c_str(), buffer, MAX_PATH, nullptr, nullptr, nullptr,
+                                   nullptr, 0))
+            return false;
+        label = buffer;
+        return true;
+    }
 };
 
 }  // namespace

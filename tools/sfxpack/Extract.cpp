@@ -1,0 +1,92 @@
+// "sfxpack extract": the stub's extraction run with a console for a dialog.
+// Every entry is selected, the questions are answered from the options and
+// the messages go to standard error.
+#include <iostream>
+#include <vector>
+
+#include "Pack.h"
+#include "SFXInflate.h"
+#include "SFXProcs.h"
+#include "SFXStrings.h"
+#include "SFXVars.h"
+
+namespace {
+
+class ExtractHost : public SfxHost {
+public:
+    explicit ExtractHost(std::ostream& err) : err_(err) {}
+
+    // Errors are printed. The start-up message is accepted; a question the
+    // dialog would own (a disk to insert) cannot be answered here: cancel.
+    int ShowMessage(const std::string& text, const std::string& caption, uint32_t,
+                    bool ownedByDialog) override {
+        if (caption == kErrorCaption) {
+            err_ << text << "\n";
+            return kAnswerOk;
+        }
+        if (!ownedByDialog)
+            return kAnswerOk;
+        err_ << text << "\n";
+        return kAnswerCancel;
+    }
+    [[noreturn]] void EndProgram(int exitCode) override { throw ProgramExit{exitCode}; }
+
+    void AddListItem(const std::string& name, size_t index, uint32_t, bool) override {
+        items_.push_back({name, index, true});
+    }
+    size_t ListItemCount() override { return items_.size(); }
+    bool IsItemSelected(size_t item) override { return items_[item].selected; }
+    void SetItemSelected(size_t item, bool selected) override { items_[item].selected = selected; }
+    size_t ItemEntryIndex(size_t item) override { return items_[item].index; }
+    std::string ItemText(size_t item) override { return items_[item].name; }
+
+    int AskOverwrite(const std::string& target) override {
+        err_ << "sfxpack: kept the existing " << target << "\n";
+        return kAnswerKeepFile;
+    }
+    // The password of the options is already in place; asking means it is
+    // missing or wrong.
+    int AskPassword(const std::string& target) override {
+        err_ << "sfxpack: missing or wrong password for " << target << "\n";
+        Vars.CurrentPassword.clear();
+        return kAnswerCancel;
+    }
+
+    void ReportUnextracted() const {
+        for (const Item& item : items_)
+            if (item.selected)
+                err_ << "sfxpack: not extracted: " << item.name << "\n";
+    }
+
+private:
+    struct Item {
+        std::string name;
+        size_t index;
+        bool selected;
+    };
+    std::ostream& err_;
+    std::vector<Item> items_;
+};
+
+}  // namespace
+
+int RunExtract(const ExtractOptions& options, std::ostream& err) {
+    ExtractHost host(err);
+    int exitCode;
+    if (!OpenSelfExtractor(options.file, host, err, exitCode))
+        return exitCode == kExitDone ? kExitUnusable : exitCode;
+    BuildFixedTables();
+    Vars.Destination = ExcludeTrailingBackslashes(CorePathOf(options.destination));
+    if (options.overwriteMode >= 0)
+        Vars.Header.SetOverwriteMode(static_cast<uint8_t>(options.overwriteMode));
+    Vars.CurrentPassword = options.password;
+    Vars.CancelRequested = false;
+    try {
+        if (ExtractRun())
+            return kExitDone;
+    } catch (const ProgramExit& exit) {
+        return exit.exitCode == 0 ? kExitUnusable : exit.exitCode;
+    }
+    host.ReportUnextracted();
+    return kExitUnusable;
+}

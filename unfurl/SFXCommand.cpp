@@ -24,14 +24,7 @@ bool EndsWithInf(const std::string& text) {
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {
-    std::string x = ExcludeTrailingBackslashes(a), y = ExcludeTrailingBackslashes(b);
-    if (x.size() != y.size())
-        return false;
-    for (size_t i = 0; i < x.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(x[i])) !=
-            std::toupper(static_cast<unsigned char>(y[i])))
-            return false;
-    return true;
+    return EqualsIgnoringCase(ExcludeTrailingBackslashes(a), ExcludeTrailingBackslashes(b));
 }
 
 // Every "><" of the field becomes the destination. The scan goes on after

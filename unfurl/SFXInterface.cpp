@@ -123,14 +123,3 @@ int DialogHost::AskPassword(const std::string& targetPath) {
 }
 
 void DialogHost::Beep() { ::Beep(0, 0); }
-
-void CloseAtProcessEnd() {
-    Vars.EntryTable.clear();
-    Vars.EntryTable.shrink_to_fit();
-    if (Vars.ArchiveFile && !Vars.ArchiveFile->Close())
-        Vars.host->ShowMessage(FillPlaceholder(kMsgCannotClose, Vars.ArchivePath), kErrorCaption,
-                               kStyleIconStop | kStyleTaskModal, false);
-    Vars.ArchiveFile.reset();
-    if (!Vars.StagingName.empty())
-        Vars.system->RemoveFile(Vars.StagingName);
-}

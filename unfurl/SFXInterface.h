@@ -39,6 +39,3 @@ private:
     HWND list_ = nullptr;
     HWND progress_ = nullptr;
 };
-
-// Closes what the stub still holds open; reports a close that fails.
-void CloseAtProcessEnd();

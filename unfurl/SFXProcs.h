@@ -14,6 +14,9 @@
 // Messages.
 std::string FillPlaceholder(const std::string& text, const std::string& argument);
 [[noreturn]] void ReportFatal(const std::string& message);
+// At the end of the process: releases the entry table, closes the archive
+// (a failed close is reported without owner) and deletes the staging file.
+void CloseAtProcessEnd();
 void ReportError(const std::string& message);
 
 // Paths (Windows form).

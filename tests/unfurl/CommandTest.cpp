@@ -253,3 +253,40 @@ TEST_F(CommandTest, TicksVariableHoldsTheTickCountInDecimal) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the stub does at the end of the process, after any way out.
+class ClosingFile : public MemoryFile {
+public:
+    explicit ClosingFile(bool closes) : MemoryFile(std::string("data")), closes_(closes) {}
+    bool Close() override { return closes_; }
+
+private:
+    bool closes_;
+};
+
+TEST_F(UnfurlTest, ProcessEndClosesTheArchiveAndDeletesTheStagingFile) {
+    TempFolder temp;
+    temp.Write("SFX1.tmp", "staged");
+    Vars.StagingName = temp.File("SFX1.tmp");
+    Vars.ArchiveFile = std::make_unique<ClosingFile>(true);
+    Vars.EntryTable.resize(3);
+    CloseAtProcessEnd();
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(Vars.ArchiveFile, nullptr);
+    EXPECT_TRUE(Vars.EntryTable.empty());
+    EXPECT_FALSE(temp.Exists("SFX1.tmp"));
+}
+
+TEST_F(UnfurlTest, ProcessEndReportsAFailedCloseWithoutOwner) {
+    Vars.ArchivePath = "C:\\dl\\setup.exe";
+    Vars.ArchiveFile = std::make_unique<ClosingFile>(false);
+    CloseAtProcessEnd();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "No se puede cerrar C:\\dl\\setup.exe");
+    EXPECT_EQ(host.messages[0].caption, "Error...");
+    EXPECT_FALSE(host.messages[0].owned);
+}
+
+}  // namespace

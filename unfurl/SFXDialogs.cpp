@@ -214,6 +214,8 @@ void OnStart() {
         EnableWindow(Item(IDCANCEL), TRUE);
     ShowWindow(Item(IDC_PROGRESS), SW_SHOW);
     ShowControls(kDestinationRow, SW_HIDE);
+    // The run lets few messages through: paint the busy state now.
+    RedrawWindow(Main.dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     Main.isExtracting = true;
     bool done = ExtractRun();
     Main.isExtracting = false;

@@ -101,6 +101,7 @@ void DialogHost::SetProgressRange(uint32_t maximum) {
 
 void DialogHost::SetProgressPosition(uint32_t position) {
     SendMessageA(progress_, PBM_SETPOS, position, 0);
+    UpdateWindow(progress_);
 }
 
 void DialogHost::PumpOneMessage() {

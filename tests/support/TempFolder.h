@@ -14,6 +14,8 @@ public:
 
     // The folder, without a trailing backslash.
     const std::string& Path() const { return path_; }
+    // The folder as the host's own file functions name it.
+    const std::string& Native() const { return native_; }
     // Path() + "\" + name.
     std::string File(std::string_view name) const;
 

@@ -46,10 +46,55 @@ public:
     // stub of another size.
     int64_t offsetBias = 0;
 
+    // Entries spread over volumes of this size when not 0: each entry's disk
+    // and offset are those of its local header in the volumes.
+    uint32_t volumeSize = 0;
+
     std::string Build() const {
         std::string out, directory;
+        Layout(out, directory);
+        uint32_t directoryOffset = static_cast<uint32_t>(out.size() + offsetBias);
+        out += directory;
+        AppendU32(out, ZipSignature(5, 6));
+        AppendU16(out, diskNumber);
+        AppendU16(out, diskNumber);
+        AppendU16(out, static_cast<uint32_t>(entries.size()));
+        AppendU16(out, static_cast<uint32_t>(entries.size()));
+        AppendU32(out, static_cast<uint32_t>(directory.size()));
+        AppendU32(out, directoryOffset);
+        AppendU16(out, static_cast<uint32_t>(comment.size()));
+        out += comment;
+        return out;
+    }
+
+    // The volumes of a spanned archive, and the directory with its end
+    // record (on the disk after the last volume) that the stub holds.
+    std::string BuildSpanned(std::vector<std::string>& volumes) const {
+        std::string out, directory;
+        Layout(out, directory);
+        volumes.clear();
+        for (size_t at = 0; at < out.size(); at += volumeSize)
+            volumes.push_back(out.substr(at, volumeSize));
+        uint16_t disk = static_cast<uint16_t>(volumes.size());
+        uint32_t directorySize = static_cast<uint32_t>(directory.size());
+        AppendU32(directory, ZipSignature(5, 6));
+        AppendU16(directory, disk);
+        AppendU16(directory, disk);
+        AppendU16(directory, static_cast<uint32_t>(entries.size()));
+        AppendU16(directory, static_cast<uint32_t>(entries.size()));
+        AppendU32(directory, directorySize);
+        AppendU32(directory, 0);
+        AppendU16(directory, 0);
+        return directory;
+    }
+
+private:
+    void Layout(std::string& out, std::string& directory) const {
         for (const ZipEntrySpec& e : entries) {
-            uint32_t offset = static_cast<uint32_t>(out.size() + offsetBias);
+            uint32_t offset = volumeSize ? static_cast<uint32_t>(out.size() % volumeSize)
+                                         : static_cast<uint32_t>(out.size() + offsetBias);
+            uint16_t disk = volumeSize ? static_cast<uint16_t>(out.size() / volumeSize)
+                                       : e.diskStart;
             AppendU32(out, ZipSignature(3, 4));
             AppendU16(out, e.version);
             AppendU16(out, e.flags);
@@ -78,24 +123,12 @@ public:
             AppendU16(directory, static_cast<uint32_t>(e.name.size()));
             AppendU16(directory, 0);
             AppendU16(directory, 0);
-            AppendU16(directory, e.diskStart);
+            AppendU16(directory, disk);
             AppendU16(directory, 0);
             AppendU32(directory, 0);
             AppendU32(directory, offset);
             directory += e.name;
         }
-        uint32_t directoryOffset = static_cast<uint32_t>(out.size() + offsetBias);
-        out += directory;
-        AppendU32(out, ZipSignature(5, 6));
-        AppendU16(out, diskNumber);
-        AppendU16(out, diskNumber);
-        AppendU16(out, static_cast<uint32_t>(entries.size()));
-        AppendU16(out, static_cast<uint32_t>(entries.size()));
-        AppendU32(out, static_cast<uint32_t>(directory.size()));
-        AppendU32(out, directoryOffset);
-        AppendU16(out, static_cast<uint32_t>(comment.size()));
-        out += comment;
-        return out;
     }
 };
 

@@ -10,16 +10,9 @@
 #include <sstream>
 
 #include "UnfurlFixture.h"
+#include "support/RandomBytes.h"
 
 namespace {
-
-std::string RandomBytes(size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string s(size, '\0');
-    for (char& c : s)
-        c = static_cast<char>(random());
-    return s;
-}
 
 std::string Text(size_t size, unsigned seed) {
     static const char* words[] = {"the ", "archive ", "window ", "code ", "length ",

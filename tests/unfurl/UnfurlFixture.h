@@ -34,10 +34,13 @@ public:
     std::deque<int> answers;   // button pressed per box; 1 (OK) when empty
     std::vector<Message> messages;
     std::vector<Item> items;
+    std::function<void()> onMessage;   // runs while a box is shown
 
     int ShowMessage(const std::string& text, const std::string& caption, uint32_t style,
                     bool owned) override {
         messages.push_back({text, caption, style, owned});
+        if (onMessage)
+            onMessage();
         if (answers.empty())
             return 1;
         int answer = answers.front();
@@ -155,8 +158,11 @@ public:
     // are scripted when set.
     unsigned driveType = 0;           // 0: the real one
     std::deque<std::string> labels;   // one per query; the last one stays
-    std::vector<std::string> driveQueries, opened;
-    bool CreateFolder(const std::string& p) override { return Real().CreateFolder(p); }
+    std::vector<std::string> driveQueries, opened, created;
+    bool CreateFolder(const std::string& p) override {
+        created.push_back(p);
+        return Real().CreateFolder(p);
+    }
     bool RemoveFile(const std::string& p) override { return Real().RemoveFile(p); }
     std::unique_ptr<SfxFile> CreateTemporary(const std::string& p) override {
         return Real().CreateTemporary(p);

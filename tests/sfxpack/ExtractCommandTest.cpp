@@ -1,0 +1,222 @@
+// "sfxpack extract" against Info-ZIP unzip on archives of Info-ZIP zip and
+// 7-Zip, its password and overwrite options, spanned archives written by
+// "pack --volume-size", and entry names that point outside the destination.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <filesystem>
+#include <random>
+
+#include "SfxPackFixture.h"
+#include "support/RandomBytes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FileState {
+    std::string bytes;
+    long long mtime;
+};
+
+// Every regular file under 'root' by its relative name.
+std::map<std::string, FileState> Tree(const std::string& root) {
+    std::map<std::string, FileState> files;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file())
+            continue;
+        struct stat info;
+        stat(it->path().c_str(), &info);
+        files[fs::relative(it->path(), root).generic_string()] = {ReadNative(it->path()),
+                                                                   info.st_mtime};
+    }
+    return files;
+}
+
+bool HaveCommand(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+class ExtractCommand : public SfxPackProgram {
+protected:
+    void MakeTree() const {
+        std::string text;
+        for (int i = 0; i < 3000; ++i)
+            text += "line " + std::to_string(i) + " of a text that packs well\r\n";
+        temp.Write("tree/readme.txt", text);
+        temp.Write("tree/bin/tool.dat", RandomBytes(100000, 7));
+        temp.Write("tree/bin/deep/er/empty.txt", "");
+        temp.Write("tree/docs/note.txt", "a note");
+        Shell("touch -d '2019-03-04 05:06:07' " + Native("tree/readme.txt") + " " +
+              Native("tree/docs/note.txt"));
+        Shell("touch -d '2003-11-30 23:59:59' " + Native("tree/bin/tool.dat"));
+    }
+    int Shell(const std::string& command) const {
+        return std::system(("cd " + Native() + " && " + command + " >/dev/null 2>&1").c_str());
+    }
+    void ExpectSameTrees(const std::string& expected, const std::string& actual) const {
+        auto want = Tree(Native(expected)), got = Tree(Native(actual));
+        ASSERT_FALSE(want.empty());
+        ASSERT_EQ(got.size(), want.size());
+        for (const auto& [name, state] : want) {
+            ASSERT_TRUE(got.count(name)) << name;
+            EXPECT_EQ(got[name].bytes, state.bytes) << name;
+            EXPECT_LE(std::llabs(got[name].mtime - state.mtime), 2) << name;
+        }
+    }
+};
+
+TEST_F(ExtractCommand, ArchivesOfOtherToolsExtractAsUnzipExtractsThem) {
+    MakeTree();
+    struct Case {
+        const char* tool;
+        const char* command;   // run inside "tree", writing ../in.zip
+        const char* password;
+    } cases[] = {
+        {"zip", "zip -q -r ../in.zip .", ""},
+        {"zip", "zip -q -r -e -P s3cret ../in.zip .", "s3cret"},
+        {"zip", "echo 'an archive comment' | zip -q -r -z ../in.zip .", ""},
+        {"zip", "zip -q -r -0 ../in.zip .", ""},
+        {"7z", "7z a -tzip -bd ../in.zip .", ""},
+        {"7z", "7z a -tzip -bd -ps3cret ../in.zip .", "s3cret"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        if (!HaveCommand(c.tool)) {
+            ADD_FAILURE() << c.tool << " is not installed";
+            continue;
+        }
+        Shell("rm -rf in.zip ref out sfx.exe");
+        ASSERT_EQ(Shell(std::string("cd tree && ") + c.command), 0);
+        std::string pw = *c.password ? std::string(" -P ") + c.password : "";
+        ASSERT_EQ(Shell("unzip -q" + pw + " in.zip -d ref"), 0);
+        ASSERT_EQ(Pack("--zip in.zip").exitCode, 0);
+        std::string option = *c.password ? std::string(" --password ") + c.password : "";
+        Result extract = Run("extract sfx.exe out" + option);
+        EXPECT_EQ(extract.exitCode, 0) << extract.err;
+        EXPECT_EQ(extract.err, "");
+        ExpectSameTrees("ref", "out");
+    }
+}
+
+TEST_F(ExtractCommand, PackedTreesComeBackWholeWithTheirTimes) {
+    MakeTree();
+    for (const char* options : {"", "--store", "--password pw", "--level 9"}) {
+        SCOPED_TRACE(options);
+        Shell("rm -rf out");
+        ASSERT_EQ(Pack(std::string(options) + " tree").exitCode, 0);
+        std::string option = std::string(options) == "--password pw" ? " --password pw" : "";
+        Result extract = Run("extract sfx.exe out" + option);
+        EXPECT_EQ(extract.exitCode, 0) << extract.err;
+        ExpectSameTrees("tree", "out");
+    }
+}
+
+TEST_F(ExtractCommand, AMissingOrWrongPasswordFailsTheRun) {
+    MakeTree();
+    ASSERT_EQ(Pack("--password right tree").exitCode, 0);
+    for (const char* option : {"", " --password wrong"}) {
+        SCOPED_TRACE(option);
+        Shell("rm -rf out");
+        Result extract = Run(std::string("extract sfx.exe out") + option);
+        EXPECT_EQ(extract.exitCode, 1);
+        EXPECT_NE(extract.err.find("missing or wrong password for "), std::string::npos)
+            << extract.err;
+        EXPECT_TRUE(Tree(Native("out")).empty());
+    }
+}
+
+TEST_F(ExtractCommand, OverwriteOptionDecidesAboutExistingFiles) {
+    temp.Write("tree/a.txt", "from the archive");
+    ASSERT_EQ(Pack("--overwrite ask tree").exitCode, 0);
+    struct Case {
+        const char* option;
+        int exitCode;
+        const char* contents;
+    } cases[] = {
+        {" --overwrite never", 1, "already there"},
+        {"", 1, "already there"},   // the header asks; the console keeps the file
+        {" --overwrite always", 0, "from the archive"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.option);
+        temp.Write("out/a.txt", "already there");
+        Result extract = Run(std::string("extract sfx.exe out") + c.option);
+        EXPECT_EQ(extract.exitCode, c.exitCode) << extract.err;
+        EXPECT_EQ(temp.Read("out/a.txt"), c.contents);
+    }
+}
+
+TEST_F(ExtractCommand, VolumeSizeWritesNumberedVolumesBesideTheStub) {
+    MakeTree();
+    Result pack = Pack("--volume-size 20000 tree");
+    ASSERT_EQ(pack.exitCode, 0) << pack.err;
+    auto volume = [](int number) {
+        char name[16];
+        std::snprintf(name, sizeof name, "sfx%03d.vol", number);
+        return std::string(name);
+    };
+    std::vector<size_t> sizes;
+    for (int d = 1; temp.Exists(volume(d)); ++d)
+        sizes.push_back(temp.Read(volume(d)).size());
+    ASSERT_GE(sizes.size(), 3u);
+    for (size_t i = 0; i + 1 < sizes.size(); ++i)
+        EXPECT_EQ(sizes[i], 20000u);
+    EXPECT_LT(temp.Read("sfx.exe").size(), 2000u);
+    Result list = Run("list sfx.exe");
+    EXPECT_NE(list.out.find("flags: 0x0400 spanned\n"), std::string::npos) << list.out;
+
+    Result extract = Run("extract sfx.exe out");
+    EXPECT_EQ(extract.exitCode, 0) << extract.err;
+    ExpectSameTrees("tree", "out");
+
+    Shell("rm sfx002.vol");
+    Result missing = Run("extract sfx.exe out2");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("No se puede abrir "), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("sfx002.vol"), std::string::npos) << missing.err;
+}
+
+TEST_F(ExtractCommand, NamesPointingOutsideTheDestinationWriteNothingThere) {
+    // An absolute name inside the temporary folder, outside the destination.
+    std::string absolute = temp.Native() + "/absolute.txt";
+    std::vector<std::string> names = {"../up.txt",       "..\\up2.txt", "C:\\drive.txt",
+                                      "\\\\server\\share\\unc.txt", absolute,
+                                      "sub/../../up3.txt"};
+    ZipBuilder zip;
+    for (const std::string& name : names) {
+        ZipEntrySpec e;   // never read: the names are refused first
+        e.name = name;
+        e.data = "escaped";
+        e.uncompressedSize = 7;
+        zip.entries.push_back(e);
+    }
+    temp.Write("slip.zip", zip.Build());
+    ASSERT_EQ(Pack("--zip slip.zip").exitCode, 0);
+    Result extract = Run("extract sfx.exe dest/inner");
+    EXPECT_EQ(extract.exitCode, 1);
+    for (const std::string& name : names) {
+        std::string listed = name;
+        std::replace(listed.begin(), listed.end(), '/', '\\');
+        EXPECT_NE(extract.err.find("Error en directorio " + listed + "\n"), std::string::npos)
+            << listed << "\n" << extract.err;
+    }
+    EXPECT_TRUE(Tree(Native("dest")).empty());
+    for (const char* file : {"up.txt", "up2.txt", "up3.txt", "drive.txt", "unc.txt", "absolute.txt"})
+        EXPECT_FALSE(temp.Exists(file)) << file;
+    EXPECT_FALSE(temp.Exists("dest/up.txt"));
+}
+
+TEST_F(ExtractCommand, BadUsageExitsWithTwo) {
+    temp.Write("f.txt", "x");
+    for (const char* args : {"extract", "extract sfx.exe", "extract a b c",
+                             "extract sfx.exe out --overwrite ask", "extract sfx.exe out --password",
+                             "pack -o x.exe --stub stub.exe --volume-size 10 f.txt",
+                             "pack -o x.exe --stub stub.exe --volume-size 4096 --zip f.txt"})
+        EXPECT_EQ(Run(args).exitCode, 2) << args;
+}
+
+}  // namespace

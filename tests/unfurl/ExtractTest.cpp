@@ -1,0 +1,397 @@
+// Extraction runs through a scripted host into a temporary folder: folders,
+// overwrite modes, passwords, unknown methods, CRC errors, cancelling,
+// second runs, refused entry names and file times.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+
+#include "UnfurlFixture.h"
+#include "support/TempFolder.h"
+#include "support/ZipBuilder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kPassword = "open sesame";
+
+ZipEntrySpec Stored(const std::string& name, const std::string& data) {
+    ZipEntrySpec e;
+    e.name = name;
+    e.data = data;
+    e.crc = CrcOf(data);
+    e.uncompressedSize = static_cast<uint32_t>(data.size());
+    return e;
+}
+
+// The entry's data behind a 12-byte encryption header whose check byte is
+// the CRC's high byte.
+ZipEntrySpec Encrypted(const std::string& name, const std::string& data,
+                       const std::string& password = kPassword) {
+    ZipEntrySpec e = Stored(name, data);
+    std::string plain = "0123456789A" + std::string(1, static_cast<char>(e.crc >> 24)) + data;
+    InitKeys(password);
+    for (char& c : plain) {
+        uint8_t p = static_cast<uint8_t>(c);
+        c = static_cast<char>(p ^ DecryptByte());
+        UpdateKeys(p);
+    }
+    e.data = plain;
+    e.flags = kEntryEncrypted;
+    return e;
+}
+
+class ExtractingEntries : public UnfurlTest {
+protected:
+    TempFolder temp;
+    std::string out = "out";
+
+    void SetUp() override {
+        UnfurlTest::SetUp();
+        Vars.Destination = temp.File(out);
+    }
+    // A new start in a new destination, for the next case of a table.
+    void NextCase(int number) {
+        host = ScriptedHost();
+        system = TestSystem();
+        out = "out" + std::to_string(number);
+        SetUp();
+    }
+    // Lists the archive with every item selected, as the dialog leaves it.
+    void Load(const ZipBuilder& zip, uint8_t mode = OVERWRITE_ALWAYS) {
+        OpenArchive(zip.Build());
+        Vars.Header.SetOverwriteMode(mode);
+        ReadDirectory();
+        for (auto& item : host.items)
+            item.selected = true;
+    }
+    std::string Out(const std::string& name) const { return temp.Read(out + "/" + name); }
+    bool OutExists(const std::string& name) const { return temp.Exists(out + "/" + name); }
+    std::string Target(const std::string& name) const { return temp.File(out + "\\" + name); }
+    std::vector<std::string> MessageTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : host.messages)
+            texts.push_back(m.text);
+        return texts;
+    }
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(ExtractingEntries, FoldersAreCreatedOuterFirstAndTheDestinationWithThem) {
+    ZipBuilder zip;
+    zip.entries = {Stored("a/b/deep.txt", "deep"), Stored("top.txt", "top")};
+    Load(zip);
+    EXPECT_TRUE(ExtractRun());
+    EXPECT_EQ(system.created, (Names{temp.File("out"), Target("a"), Target("a\\b")}));
+    EXPECT_EQ(Out("a/b/deep.txt"), "deep");
+    EXPECT_EQ(Out("top.txt"), "top");
+    EXPECT_TRUE(host.Selected().empty());
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.range, 2u);
+    EXPECT_EQ(host.positions, (std::vector<uint32_t>{0, 1, 2}));
+}
+
+TEST_F(ExtractingEntries, OverwriteModesDecideAboutExistingFiles) {
+    struct Case {
+        uint8_t mode;
+        std::deque<int> answers;
+        bool overwritten;
+        size_t questions;
+    } cases[] = {
+        {OVERWRITE_ALWAYS, {}, true, 0},
+        {OVERWRITE_NEVER, {}, false, 0},
+        {OVERWRITE_ASK, {2}, false, 1},
+        {OVERWRITE_ASK, {1}, true, 1},
+        {OVERWRITE_ASK, {6}, true, 1},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << int(c.mode) << " questions " << c.questions);
+        NextCase(++number);
+        temp.Write(out + "/file.txt", "the old and longer contents");
+        ZipBuilder zip;
+        zip.entries = {Stored("file.txt", "new"), Stored("other.txt", "other")};
+        Load(zip, c.mode);
+        host.overwriteAnswers = c.answers;
+        bool all = ExtractRun();
+        EXPECT_EQ(all, c.overwritten);
+        EXPECT_EQ(Out("file.txt"), c.overwritten ? "new" : "the old and longer contents");
+        EXPECT_EQ(Out("other.txt"), "other");
+        EXPECT_EQ(host.overwriteAsked, Names(c.questions, Target("file.txt")));
+        EXPECT_EQ(host.Selected(), c.overwritten ? Names{} : Names{"file.txt"});
+        EXPECT_EQ(host.scrolledTo, c.overwritten ? -1 : 0);
+    }
+}
+
+TEST_F(ExtractingEntries, OnePasswordServesEveryEncryptedEntry) {
+    ZipBuilder zip;
+    zip.entries = {Encrypted("one.txt", "first secret"), Stored("plain.txt", "plain"),
+                   Encrypted("two.txt", "second secret")};
+    Load(zip);
+    host.passwordAnswers = {{1, kPassword}};
+    EXPECT_TRUE(ExtractRun());
+    EXPECT_EQ(Out("one.txt"), "first secret");
+    EXPECT_EQ(Out("two.txt"), "second secret");
+    EXPECT_EQ(host.passwordAsked, Names{Target("one.txt")});
+    EXPECT_EQ(host.beeps, 0);
+    EXPECT_EQ(Vars.CurrentPassword, kPassword);
+
+    // The password is kept for the next run: no question at all.
+    host.passwordAsked.clear();
+    for (auto& item : host.items)
+        item.selected = true;
+    EXPECT_TRUE(ExtractRun());
+    EXPECT_TRUE(host.passwordAsked.empty());
+}
+
+TEST_F(ExtractingEntries, RefusedPasswordsAreAskedAgainAtMostThreeTimes) {
+    struct Case {
+        std::deque<ScriptedHost::PasswordAnswer> answers;
+        size_t asked;
+        int beeps;
+        bool extracted;
+        std::string keptPassword;
+    } cases[] = {
+        {{{1, "wrong"}, {1, kPassword}}, 2, 1, true, kPassword},
+        {{{1, "a"}, {1, "b"}, {1, "c"}, {1, kPassword}}, 3, 3, false, "c"},
+        {{{1, "a"}, {2, ""}}, 2, 1, false, ""},
+        {{{2, ""}}, 1, 0, false, ""},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "questions " << c.asked << " beeps " << c.beeps);
+        NextCase(++number);
+        ZipBuilder zip;
+        zip.entries = {Encrypted("one.txt", "secret"), Stored("after.txt", "after")};
+        Load(zip);
+        host.passwordAnswers = c.answers;
+        EXPECT_EQ(ExtractRun(), c.extracted);
+        EXPECT_EQ(host.passwordAsked.size(), c.asked);
+        EXPECT_EQ(host.beeps, c.beeps);
+        EXPECT_EQ(Vars.CurrentPassword, c.keptPassword);
+        // A refused or cancelled password stops the whole run.
+        EXPECT_EQ(OutExists("one.txt"), c.extracted);
+        EXPECT_EQ(OutExists("after.txt"), c.extracted);
+        EXPECT_EQ(host.Selected(), c.extracted ? Names{} : (Names{"one.txt", "after.txt"}));
+    }
+}
+
+TEST_F(ExtractingEntries, UnknownMethodIsReportedAndTheRunGoesOn) {
+    ZipBuilder zip;
+    zip.entries = {Stored("odd.bin", "BZh9"), Stored("next.txt", "next")};
+    zip.entries[0].method = 12;
+    Load(zip);
+    EXPECT_FALSE(ExtractRun());
+    EXPECT_EQ(MessageTexts(), Names{"Tipo de compresi\xf3n desconocida"});
+    EXPECT_TRUE(host.messages[0].owned);
+    EXPECT_EQ(host.messages[0].caption, "Error...");
+    EXPECT_FALSE(OutExists("odd.bin"));
+    EXPECT_EQ(Out("next.txt"), "next");
+    EXPECT_EQ(host.Selected(), Names{"odd.bin"});
+}
+
+TEST_F(ExtractingEntries, WrongCrcLeavesTheFileAndReportsIt) {
+    ZipBuilder zip;
+    zip.entries = {Stored("bad.txt", "contents"), Stored("good.txt", "good")};
+    zip.entries[0].crc ^= 1;
+    Load(zip);
+    EXPECT_FALSE(ExtractRun());
+    EXPECT_EQ(MessageTexts(), Names{"Error de CRC32 en " + Target("bad.txt")});
+    EXPECT_EQ(Out("bad.txt"), "contents");
+    EXPECT_EQ(Out("good.txt"), "good");
+    EXPECT_EQ(host.Selected(), Names{"bad.txt"});
+}
+
+TEST_F(ExtractingEntries, ASecondRunExtractsOnlyWhatIsStillSelected) {
+    temp.Write("out/kept.txt", "old");
+    ZipBuilder zip;
+    zip.entries = {Stored("kept.txt", "new"), Stored("done.txt", "done")};
+    Load(zip, OVERWRITE_NEVER);
+    EXPECT_FALSE(ExtractRun());
+    EXPECT_EQ(Out("kept.txt"), "old");
+    temp.Write("out/done.txt", "changed after the first run");
+    Vars.Header.SetOverwriteMode(OVERWRITE_ALWAYS);
+    EXPECT_TRUE(ExtractRun());
+    EXPECT_EQ(Out("kept.txt"), "new");
+    EXPECT_EQ(Out("done.txt"), "changed after the first run");
+}
+
+TEST_F(ExtractingEntries, CancelIsNoticedBeforeEachItemAndBeforeEachFile) {
+    struct Case {
+        int cancelAtPump;
+        Names written;
+    } cases[] = {
+        {1, {}},          // before the first item
+        {2, {}},          // before the first file is created
+        {3, {"a.txt"}},   // before the second item
+        {-1, {"a.txt", "b.txt"}},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cancelAtPump);
+        NextCase(++number);
+        ZipBuilder zip;
+        zip.entries = {Stored("a.txt", "a"), Stored("b.txt", "b")};
+        Load(zip);
+        host.cancelAtPump = c.cancelAtPump;
+        EXPECT_EQ(ExtractRun(), c.cancelAtPump < 0);
+        Names written;
+        for (const char* name : {"a.txt", "b.txt"})
+            if (OutExists(name))
+                written.push_back(name);
+        EXPECT_EQ(written, c.written);
+    }
+}
+
+TEST_F(ExtractingEntries, NamesLeavingTheDestinationAreRefusedAndTheRunGoesOn) {
+    const char* refused[] = {"../up.txt",         "..\\up2.txt", "a/../../up3.txt",
+                             "C:\\drive.txt",      "C:drive2.txt", "\\\\server\\share\\unc.txt",
+                             "/absolute.txt",      "a/.. /up4.txt", "...\\up5.txt"};
+    ZipBuilder zip;
+    for (const char* name : refused)
+        zip.entries.push_back(Stored(name, "outside"));
+    zip.entries.push_back(Stored("inside/ok.txt", "inside"));
+    Load(zip);
+    EXPECT_FALSE(ExtractRun());
+    EXPECT_EQ(Out("inside/ok.txt"), "inside");
+
+    Names expected, messages;
+    for (const auto& item : host.items)
+        if (item.name != "inside\\ok.txt")
+            expected.push_back(item.name);
+    EXPECT_EQ(host.Selected(), expected);
+    for (const std::string& name : expected)
+        messages.push_back("Error en directorio " + name);
+    EXPECT_EQ(MessageTexts(), messages);
+    // Nothing beside the destination or anywhere above it.
+    std::vector<std::string> found;
+    for (const auto& file : fs::recursive_directory_iterator(temp.Native()))
+        found.push_back(file.path().filename().string());
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{"inside", "ok.txt", "out"}));
+    for (const char* name : {"up.txt", "up2.txt", "up3.txt", "up4.txt", "up5.txt"})
+        EXPECT_FALSE(fs::exists(fs::temp_directory_path() / name)) << name;
+}
+
+TEST_F(ExtractingEntries, AFolderThatCannotBeMadeStopsTheRun) {
+    temp.Write("out/blocked", "a file where a folder should be");
+    ZipBuilder zip;
+    zip.entries = {Stored("blocked/x.txt", "x"), Stored("later.txt", "later")};
+    Load(zip);
+    EXPECT_FALSE(ExtractRun());
+    EXPECT_EQ(MessageTexts(), Names{"Error en directorio " + Target("blocked")});
+    EXPECT_FALSE(OutExists("later.txt"));
+    EXPECT_EQ(host.Selected(), (Names{"blocked\\x.txt", "later.txt"}));
+}
+
+TEST_F(ExtractingEntries, AnOutputFileThatCannotBeCreatedIsSkipped) {
+    temp.Write("out/taken/inner.txt", "a folder holds the target's name");
+    ZipBuilder zip;
+    zip.entries = {Stored("taken", "x"), Stored("later.txt", "later")};
+    Load(zip);
+    EXPECT_FALSE(ExtractRun());
+    EXPECT_EQ(MessageTexts(), Names{"Error escribiendo " + Target("taken")});
+    EXPECT_EQ(Out("later.txt"), "later");
+    EXPECT_EQ(host.Selected(), Names{"taken"});
+}
+
+// Files whose close fails, as on a full network drive.
+class FailingCloseSystem : public TestSystem {
+public:
+    std::unique_ptr<SfxFile> CreateWrite(const std::string& path) override {
+        struct File : MemoryFile {
+            bool Close() override { return false; }
+        };
+        written.push_back(path);
+        return std::make_unique<File>();
+    }
+    Names written;
+};
+
+TEST_F(ExtractingEntries, AFailedCloseIsReportedAndTheItemStaysSelected) {
+    FailingCloseSystem failing;
+    Vars.system = &failing;
+    ZipBuilder zip;
+    zip.entries = {Stored("a.txt", "a"), Stored("b.txt", "b")};
+    Load(zip);
+    EXPECT_FALSE(ExtractRun());
+    EXPECT_EQ(failing.written, (Names{Target("a.txt"), Target("b.txt")}));
+    EXPECT_EQ(MessageTexts(), (Names{"No se puede cerrar " + Target("a.txt"),
+                                     "No se puede cerrar " + Target("b.txt")}));
+    EXPECT_EQ(host.Selected(), (Names{"a.txt", "b.txt"}));
+}
+
+TEST_F(ExtractingEntries, ARecordWithoutItsSignatureIsFatal) {
+    ZipBuilder zip;
+    zip.entries = {Stored("a.txt", "a")};
+    Load(zip);
+    EntryRecord broken = Vars.EntryTable[0];
+    broken.bytes[0] ^= 0xFF;
+    bool stop = false;
+    EXPECT_EQ(ExitCodeOf([&] { ExtractEntry(Target("a.txt"), broken, stop); }), 1);
+    EXPECT_EQ(MessageTexts(), Names{"Error leyendo archivo C:\\dl\\archive.exe"});
+    EXPECT_FALSE(host.messages[0].owned);
+}
+
+// The file's modification time as local calendar fields.
+std::tm LocalModificationTime(const std::string& native) {
+    std::time_t t = std::chrono::system_clock::to_time_t(
+        std::chrono::file_clock::to_sys(fs::last_write_time(native)));
+    return *std::localtime(&t);
+}
+
+TEST_F(ExtractingEntries, TheFileTimeIsTheEntrysLocalDosTime) {
+    ZipBuilder zip;
+    zip.entries = {Stored("dated.txt", "d"), Stored("undated.txt", "u")};
+    zip.entries[0].dosDate = static_cast<uint16_t>(((2011 - 1980) << 9) | (7 << 5) | 14);
+    zip.entries[0].dosTime = static_cast<uint16_t>((9 << 11) | (41 << 5) | (36 / 2));
+    zip.entries[1].dosDate = static_cast<uint16_t>(((1999 - 1980) << 9) | (13 << 5) | 1);
+    Load(zip);
+    EXPECT_TRUE(ExtractRun());
+    std::string native = temp.Native();
+    std::tm dated = LocalModificationTime(native + "/out/dated.txt");
+    EXPECT_EQ(dated.tm_year + 1900, 2011);
+    EXPECT_EQ(dated.tm_mon + 1, 7);
+    EXPECT_EQ(dated.tm_mday, 14);
+    EXPECT_EQ(dated.tm_hour, 9);
+    EXPECT_EQ(dated.tm_min, 41);
+    EXPECT_EQ(dated.tm_sec, 36);
+    // Month 13 cannot be converted: the time stays the time of writing.
+    EXPECT_GT(LocalModificationTime(native + "/out/undated.txt").tm_year + 1900, 2020);
+}
+
+TEST(DosDateTime, FieldsOutOfRangeAreInvalid) {
+    auto date = [](int y, int m, int d) { return static_cast<uint16_t>(((y - 1980) << 9) | (m << 5) | d); };
+    auto time = [](int h, int m, int s) { return static_cast<uint16_t>((h << 11) | (m << 5) | (s / 2)); };
+    struct Case {
+        uint16_t date, time;
+        bool valid;
+    } cases[] = {
+        {date(1980, 1, 1), time(0, 0, 0), true},
+        {date(2107, 12, 31), time(23, 59, 58), true},
+        {date(2000, 2, 29), time(12, 0, 0), true},
+        {date(2001, 2, 29), time(12, 0, 0), false},
+        {date(2004, 4, 31), time(12, 0, 0), false},
+        {date(2004, 0, 10), time(12, 0, 0), false},
+        {date(2004, 13, 10), time(12, 0, 0), false},
+        {date(2004, 5, 0), time(12, 0, 0), false},
+        {date(2004, 5, 1), time(24, 0, 0), false},
+        {date(2004, 5, 1), time(23, 60, 0), false},
+        {date(2004, 5, 1), time(23, 59, 60), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsValidDosDateTime(c.date, c.time), c.valid) << std::hex << c.date << " " << c.time;
+}
+
+TEST(EntryNames, OnlyNamesThatStayInsideAreSafe) {
+    for (const char* safe : {"a.txt", "a\\b\\c.txt", "a..b", "..a", "a\\.b", "a\\.\\b", "x. y"})
+        EXPECT_TRUE(IsSafeEntryName(safe)) << safe;
+    for (const char* unsafe : {"", "..", "..\\x", "a\\..\\b", "a\\..", "\\x", "/x", "C:x", "C:\\x",
+                               "\\\\srv\\s\\x", ". .\\x", "...\\x", "a\\.. \\b", "a/../b"})
+        EXPECT_FALSE(IsSafeEntryName(unsafe)) << unsafe;
+}
+
+}  // namespace

@@ -157,6 +157,9 @@ void ShowFiles() {
     MoveControls(kControlsBelowList, kFileListUnits);
     SetFocus(Item(IDC_FILE_LIST));
     DestroyControl(IDC_SHOW_FILES);
+    // The moved controls are painted again in their new places.
+    RedrawWindow(Main.dialog, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 BOOL OnInitDialog(HWND dialog, const MainDialogStart& start) {

@@ -498,12 +498,18 @@ bool Inflater::Block(bool& last) {
 
 bool Inflater::Run() {
     bool ok = true, last = false;
+#if defined(__cpp_exceptions)
     try {
         while (ok && !last)
             ok = Block(last);
     } catch (const std::exception&) {
         ok = false;
     }
+#else
+    // Built without exceptions (the stub), allocation failures end the process.
+    while (ok && !last)
+        ok = Block(last);
+#endif
     Flush();
     return ok;
 }

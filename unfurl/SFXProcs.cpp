@@ -35,6 +35,18 @@ void ReportFatal(const std::string& message) {
     Vars.host->EndProgram(1);
 }
 
+void CloseAtProcessEnd() {
+    Vars.EntryTable.clear();
+    Vars.EntryTable.shrink_to_fit();
+    Vars.EntryNames.clear();
+    if (Vars.ArchiveFile && !Vars.ArchiveFile->Close())
+        Vars.host->ShowMessage(FillPlaceholder(kMsgCannotClose, Vars.ArchivePath), kErrorCaption,
+                               kStyleIconStop | kStyleTaskModal, false);
+    Vars.ArchiveFile.reset();
+    if (!Vars.StagingName.empty() && Vars.system->PathExists(Vars.StagingName))
+        Vars.system->RemoveFile(Vars.StagingName);
+}
+
 void ReportError(const std::string& message) {
     Vars.host->ShowMessage(message, kErrorCaption, kStyleIconStop | kStyleTaskModal, true);
 }

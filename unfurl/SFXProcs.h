@@ -14,6 +14,9 @@
 // Messages.
 std::string FillPlaceholder(const std::string& text, const std::string& argument);
 [[noreturn]] void ReportFatal(const std::string& message);
+// At the end of the process: releases the entry table, closes the archive
+// (a failed close is reported without owner) and deletes the staging file.
+void CloseAtProcessEnd();
 void ReportError(const std::string& message);
 
 // Paths (Windows form).
@@ -64,6 +67,20 @@ std::string ConvertEntryName(const EntryRecord& entry, const std::string& raw);
 // Positions ArchiveFile at the first data byte of the entry whose local
 // header is at 'position'.
 void LocateEntryData(const EntryRecord& entry, uint64_t position);
+
+// The command after extraction. Field 1 is the file, field 2 the
+// parameters; every "><" in them stands for Destination with a trailing
+// backslash, which GetCommandField leaves on Destination.
+std::string GetCommandField(int field);
+// The run check box's caption or the failure text: templateInf for an
+// ".inf" command, templateOther for anything else.
+std::string RunPromptText(const std::string& templateInf, const std::string& templateOther);
+// Starts the command from Destination; 32 or more means it started.
+int RunAfterExtract();
+// Has the volatile destination folder removed at the next logon.
+void ScheduleTempRemoval();
+// Sets TICKS to the tick count, for the processes the stub starts.
+void SetTicksVariable();
 
 // Extraction to disk.
 // Extracts every selected list item into Vars.Destination, deselecting the

@@ -23,6 +23,20 @@ public:
     }
     std::string OemToAnsi(const std::string& text) override { return text; }
     std::string Utf8ToAnsi(const std::string& text) override { return text; }
+
+    // --- Start-up, starting the command and the clean-up after it ---
+    void SetEnvironmentValue(const std::string&, const std::string&) override {}
+    uint32_t TickCount() override { return 0; }
+    bool ChangeDirectory(const std::string&) override { return false; }
+    std::string ShortPath(const std::string&) override { return std::string(); }
+    int ShellOpen(const std::string&, const std::string&, const std::string&) override { return 2; }
+    int StartCommandLine(const std::string&) override { return 2; }
+    bool IsNtPlatform() override { return true; }
+    bool WriteRegistryText(RegistryRoot, const std::string&, const std::string&,
+                           const std::string&) override {
+        return false;
+    }
+    // --- end of start-up and command block ---
 };
 
 class FuzzHost : public SfxHost {

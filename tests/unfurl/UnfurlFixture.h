@@ -136,6 +136,24 @@ public:
     std::string OemToAnsi(const std::string& t) override { return Real().OemToAnsi(t); }
     std::string Utf8ToAnsi(const std::string& t) override { return Real().Utf8ToAnsi(t); }
 
+    // --- Start-up, starting the command and the clean-up after it ---
+    void SetEnvironmentValue(const std::string& n, const std::string& v) override {
+        Real().SetEnvironmentValue(n, v);
+    }
+    uint32_t TickCount() override { return Real().TickCount(); }
+    bool ChangeDirectory(const std::string& p) override { return Real().ChangeDirectory(p); }
+    std::string ShortPath(const std::string& p) override { return Real().ShortPath(p); }
+    int ShellOpen(const std::string& f, const std::string& p, const std::string& d) override {
+        return Real().ShellOpen(f, p, d);
+    }
+    int StartCommandLine(const std::string& c) override { return Real().StartCommandLine(c); }
+    bool IsNtPlatform() override { return Real().IsNtPlatform(); }
+    bool WriteRegistryText(RegistryRoot r, const std::string& k, const std::string& v,
+                           const std::string& t) override {
+        return Real().WriteRegistryText(r, k, v, t);
+    }
+    // --- end of start-up and command block ---
+
     // Extraction and volumes: real files; the drive type and the labels
     // are scripted when set.
     unsigned driveType = 0;           // 0: the real one

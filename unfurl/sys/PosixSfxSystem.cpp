@@ -10,8 +10,11 @@
 #include <ctime>
 #include <fcntl.h>
 #include <iconv.h>
+#include <spawn.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -270,6 +273,40 @@ public:
         return Utf8To(text, AnsiCodePage(), '_');
     }
 
+    // --- Start-up, starting the command and the clean-up after it ---
+    // Started programs run through the shell and are not waited for;
+    // there are no short names and no registry to write.
+    void SetEnvironmentValue(const std::string& name, const std::string& value) override {
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    uint32_t TickCount() override {
+        struct timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+    }
+    bool ChangeDirectory(const std::string& path) override {
+        return chdir(NativePath(path).c_str()) == 0;
+    }
+    std::string ShortPath(const std::string& path) override {
+        return PathExists(path) ? path : std::string();
+    }
+    int ShellOpen(const std::string& file, const std::string& parameters,
+                  const std::string& folder) override {
+        if (!PathExists(file))
+            return kFileNotFound;
+        std::string command = "\"" + NativePath(file) + "\" " + parameters;
+        if (!folder.empty())
+            command = "cd \"" + NativePath(folder) + "\" && " + command;
+        return Spawn(command);
+    }
+    int StartCommandLine(const std::string& commandLine) override { return Spawn(commandLine); }
+    bool IsNtPlatform() override { return true; }
+    bool WriteRegistryText(RegistryRoot, const std::string&, const std::string&,
+                           const std::string&) override {
+        return false;
+    }
+    // --- end of start-up and command block ---
+
     // Extraction and volumes. Every folder counts as a fixed disk without
     // a label.
     bool CreateFolder(const std::string& path) override {
@@ -308,6 +345,17 @@ public:
     bool VolumeLabel(const std::string&, std::string&) override { return false; }
 
 private:
+    static constexpr int kFileNotFound = 2;
+    static constexpr int kStarted = 33;
+
+    static int Spawn(const std::string& command) {
+        const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+        pid_t child;
+        if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+            return kFileNotFound;
+        return kStarted;
+    }
+
     // Environment names are looked up as given and in capitals; the
     // temporary folder falls back to TMPDIR and /tmp. Native paths come back
     // in the core's form.

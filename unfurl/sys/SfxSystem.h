@@ -59,6 +59,28 @@ public:
     virtual std::string OemToAnsi(const std::string& text) = 0;
     virtual std::string Utf8ToAnsi(const std::string& text) = 0;
 
+    // --- Start-up, starting the command and the clean-up after it ---
+    // Sets an environment variable of this process (children inherit it).
+    virtual void SetEnvironmentValue(const std::string& name, const std::string& value) = 0;
+    // Milliseconds since the system started.
+    virtual uint32_t TickCount() = 0;
+    virtual bool ChangeDirectory(const std::string& path) = 0;
+    // The short (8.3) form of an existing path; empty on failure.
+    virtual std::string ShortPath(const std::string& path) = 0;
+    // Opens a file through the shell ("open", shown normally); 32 or more
+    // means it was started.
+    virtual int ShellOpen(const std::string& file, const std::string& parameters,
+                          const std::string& folder) = 0;
+    // Runs a command line, shown normally; 32 or more means it was started.
+    virtual int StartCommandLine(const std::string& commandLine) = 0;
+    // True on the NT family of Windows.
+    virtual bool IsNtPlatform() = 0;
+    // Creates the key when missing and writes a REG_SZ value (stored with
+    // its terminating zero); false when either step fails.
+    virtual bool WriteRegistryText(RegistryRoot root, const std::string& key,
+                                   const std::string& value, const std::string& text) = 0;
+    // --- end of start-up and command block ---
+
     // Extraction and volumes. The defaults fail, so a system that does not
     // provide them can still read archives.
     // Creates one folder (its parent must exist).

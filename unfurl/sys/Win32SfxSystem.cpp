@@ -1,5 +1,6 @@
 // unfurl's system seam on Windows: the ANSI functions of the Win32 API.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -158,6 +159,49 @@ public:
         WideCharToMultiByte(CP_ACP, 0, chars.data(), wide, out.data(), bytes, "_", nullptr);
         return out;
     }
+
+    // --- Start-up, starting the command and the clean-up after it ---
+    void SetEnvironmentValue(const std::string& name, const std::string& value) override {
+        SetEnvironmentVariableA(name.c_str(), value.c_str());
+    }
+    uint32_t TickCount() override { return GetTickCount(); }
+    bool ChangeDirectory(const std::string& path) override {
+        return SetCurrentDirectoryA(path.c_str()) != 0;
+    }
+    // The buffer is the path's own length, as the short form never grows.
+    std::string ShortPath(const std::string& path) override {
+        std::vector<char> buffer(path.begin(), path.end());
+        buffer.push_back('\0');
+        DWORD n = GetShortPathNameA(path.c_str(), buffer.data(), static_cast<DWORD>(path.size()));
+        if (n == 0 || n >= path.size())
+            return std::string();
+        return std::string(buffer.data());
+    }
+    int ShellOpen(const std::string& file, const std::string& parameters,
+                  const std::string& folder) override {
+        HINSTANCE code = ShellExecuteA(nullptr, "open", file.c_str(),
+                                       parameters.empty() ? nullptr : parameters.c_str(),
+                                       folder.empty() ? nullptr : folder.c_str(), SW_SHOW);
+        return static_cast<int>(reinterpret_cast<INT_PTR>(code));
+    }
+    int StartCommandLine(const std::string& commandLine) override {
+        return static_cast<int>(WinExec(commandLine.c_str(), SW_SHOW));
+    }
+    bool IsNtPlatform() override {
+        OSVERSIONINFOA info{};
+        info.dwOSVersionInfoSize = sizeof info;
+        return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    }
+    bool WriteRegistryText(RegistryRoot root, const std::string& key, const std::string& value,
+                           const std::string& text) override {
+        RegKey created;
+        if (RegCreateKeyA(RootKey(root), key.c_str(), created.Out()) != ERROR_SUCCESS)
+            return false;
+        return RegSetValueExA(created.Get(), value.c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(text.c_str()),
+                              static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    }
+    // --- end of start-up and command block ---
 
     // Extraction and volumes.
     bool CreateFolder(const std::string& path) override {

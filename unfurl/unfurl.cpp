@@ -1,0 +1,48 @@
+// unfurl.exe: the start-up sequence of the self-extractor, the main dialog,
+// and the clean-up at the end of the process.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "SFXDialogs.h"
+#include "SFXInflate.h"
+#include "SFXInterface.h"
+#include "SFXProcs.h"
+#include "SFXStrings.h"
+#include "SFXVars.h"
+
+namespace {
+
+constexpr DWORD kOwnPathBuffer = 261;
+// The section table lies inside the first page of the mapped image.
+constexpr size_t kImageHeaderBytes = 4096;
+
+DialogHost Host;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    SfxSystem& system = PlatformSfxSystem();
+    ResetVars(system, Host);
+    SetTicksVariable();
+    InitCommonControls();
+
+    char own[kOwnPathBuffer] = {};
+    GetModuleFileNameA(nullptr, own, kOwnPathBuffer);
+    Vars.ArchivePath = own;
+    Vars.ArchiveFile = system.OpenRead(Vars.ArchivePath);
+    if (!Vars.ArchiveFile)
+        ReportFatal(FillPlaceholder(kMsgReadError, Vars.ArchivePath));
+    BuildCrcTable();
+    BuildFixedTables();
+    Vars.OverlayStart = FindOverlay(reinterpret_cast<const uint8_t*>(instance), kImageHeaderBytes);
+    LoadHeader();
+
+    SHFILEINFOA info{};
+    MainDialogStart start{&Host, reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+                                     own, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))};
+    DialogBoxParamA(instance, "MAINDIALOG", nullptr, MainDialogProc,
+                    reinterpret_cast<LPARAM>(&start));
+    CloseAtProcessEnd();
+    ExitProcess(0);
+}

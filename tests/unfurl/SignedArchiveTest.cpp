@@ -80,13 +80,6 @@ protected:
             ReadDirectory();
         });
     }
-    std::string EntryData(size_t index) {
-        const EntryRecord& e = Vars.EntryTable.at(index);
-        LocateEntryData(e, e.LocalHeaderOffset() + static_cast<int64_t>(Vars.OffsetDelta));
-        std::string data(e.CompressedSize(), '\0');
-        ReadExact(data.data(), data.size());
-        return data;
-    }
     void ExpectCorrupt(const std::string& file, const std::string& what) {
         EXPECT_EQ(Read(file), 1) << what;
         ASSERT_EQ(host.messages.size(), 1u) << what;

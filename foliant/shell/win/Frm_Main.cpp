@@ -8,6 +8,8 @@
 #include "convert/Mod_Function.h"
 #include "shell/win/Frm_MainRun.h"
 #include "shell/win/GfuBut.h"
+#include "shell/win/RichEditConverter.h"
+#include "shell/win/WindowsConverters.h"
 
 namespace {
 
@@ -154,6 +156,8 @@ void Frm_Main::CreateControls() {
     MakeChild(makePanel_, PROGRESS_CLASSA, kIdProgressBar2, 0, 8, 44, 276, 14);
     MakeChild(makePanel_, "BUTTON", kIdCmdStopOutput, BS_PUSHBUTTON, 292, 26, 80, 32);
     ShowWindow(makePanel_, SW_HIDE);
+    // The RTF converter's control, never shown.
+    CreateRichTextBox(hwnd_, kIdRichTextBox1);
 }
 
 void Frm_Main::DrawFaceText() {
@@ -203,11 +207,12 @@ void Frm_Main::OnMouseMove(WPARAM keys, POINT p) {
 
 struct Frm_Main::Run {
     MainWindowRunHost host;
-    ReaderConverters converters{App().sys};
+    WindowsConverters converters;
     RunState state;
     ConversionRun run;
     explicit Run(Frm_Main& window)
-        : host(window), run(App().sys, App().settings, App().language, host, converters, state) {}
+        : host(window), converters(App().sys, window.Control(kIdRichTextBox1)),
+          run(App().sys, App().settings, App().language, host, converters, state) {}
 };
 
 void Frm_Main::RunOutput() {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "SFXDefs.h"
 #include "SFXProcs.h"
@@ -21,6 +22,17 @@ constexpr size_t kSectionTableStart = 4 + 20 + 224;
 constexpr size_t kSectionEntrySize = 40;
 constexpr size_t kRawSizeField = 16;
 constexpr size_t kRawOffsetField = 20;
+// The optional header follows the signature and the file header; its size
+// is at offset 16 of the file header. In a PE32 optional header the count
+// of data directories is at 92 and the directories of 8 bytes start at 96;
+// the fifth, the security entry, holds a file offset rather than an RVA.
+constexpr size_t kOptionalHeaderStart = 4 + 20;
+constexpr size_t kOptionalSizeField = 4 + 16;
+constexpr uint16_t kPe32Magic = 0x10B;
+constexpr size_t kDirectoryCountField = 92;
+constexpr size_t kSecurityDirectory = 4;
+constexpr size_t kSecurityEntryField = 96 + kSecurityDirectory * 8;
+constexpr size_t kSecurityEntryEnd = kSecurityEntryField + 8;
 constexpr int kVolatileNameCount = 100000;
 
 bool TagMatches(const uint8_t* tag, uint8_t type) {
@@ -159,6 +171,24 @@ uint32_t FindOverlay(const uint8_t* image, size_t size) {
         overlay = std::max(overlay, end);
     }
     return overlay;
+}
+
+CertificateTable FindCertificateTable(const uint8_t* image, size_t size) {
+    CertificateTable table;
+    if (size < kPeOffsetField + 4 || image[0] != 'M' || image[1] != 'Z')
+        return table;
+    size_t pe = ReadU32(image + kPeOffsetField);
+    if (pe > size || size - pe < kOptionalHeaderStart + kSecurityEntryEnd)
+        return table;
+    const uint8_t* optional = image + pe + kOptionalHeaderStart;
+    if (std::memcmp(image + pe, "PE\0\0", 4) != 0 || ReadU16(optional) != kPe32Magic ||
+        ReadU16(image + pe + kOptionalSizeField) < kSecurityEntryEnd ||
+        ReadU32(optional + kDirectoryCountField) <= kSecurityDirectory)
+        return table;
+    table.entryOffset = static_cast<uint32_t>(pe + kOptionalHeaderStart + kSecurityEntryField);
+    table.start = ReadU32(image + table.entryOffset);
+    table.size = ReadU32(image + table.entryOffset + 4);
+    return table;
 }
 
 std::string RegistryDestination(const std::string& spec) {

@@ -55,6 +55,11 @@ bool CheckPassword(const uint8_t* header, uint16_t flags, uint16_t dosTime, uint
 // bytes are no PE32 image or have no sections.
 uint32_t FindOverlay(const uint8_t* image, size_t size);
 
+// The certificate table named by a PE32 image's header (the file's first
+// bytes); nothing present when the bytes are no PE32 image or unsigned,
+// and no entry offset when they have no security entry.
+CertificateTable FindCertificateTable(const uint8_t* image, size_t size);
+
 // Destination from "ROOT\KEY PATH\VALUE NAME|SUFFIX"; empty when it fails.
 std::string RegistryDestination(const std::string& spec);
 

@@ -34,6 +34,17 @@ struct SfxHeader {
     uint32_t MessageStyle() const { return ReadU32(&bytes[14]); }
 };
 
+// The certificate table a signature appends to a PE file, as the security
+// entry of the optional header names it: a file offset and a byte count.
+struct CertificateTable {
+    uint32_t start = 0;
+    uint32_t size = 0;
+    // Where the security entry itself lies in the file; 0 without one.
+    uint32_t entryOffset = 0;
+
+    bool Present() const { return size != 0; }
+};
+
 // The fixed part of a central-directory record, byte for byte.
 struct EntryRecord {
     std::array<uint8_t, kCentralRecordSize> bytes{};

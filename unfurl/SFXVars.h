@@ -29,6 +29,10 @@ struct SfxVars {
     uint32_t OverlayStart = 0;
     uint32_t ZipStart = 0;
     int32_t OffsetDelta = 0;
+    // The certificate table the stub's PE header names, and whether the
+    // end-record search took its start as the end of the archive.
+    CertificateTable Certificate;
+    bool CertificateEndsArchive = false;
 
     SfxHeader Header;
     std::string dialogCaption;

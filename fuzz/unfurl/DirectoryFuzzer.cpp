@@ -1,5 +1,6 @@
 // Fuzzes the header records and the ZIP directory reader: the input is an
-// overlay followed by an archive; every listed entry's data is then decoded.
+// overlay followed by an archive, or a PE image with both after it (signed
+// or not); every listed entry's data is then decoded.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Vars.ArchivePath = "C:\\dl\\Setup.exe";
     Vars.ArchiveFile = std::make_unique<MemoryFile>(
         std::string(reinterpret_cast<const char*>(data), size));
+    if (size >= 2 && data[0] == 'M' && data[1] == 'Z')
+        Vars.OverlayStart = FindOverlay(data, size);
     try {
         LoadHeader();
         ReadDirectory();

@@ -155,7 +155,7 @@ TEST_F(ExtractCommand, VolumeSizeWritesNumberedVolumesBesideTheStub) {
     Result pack = Pack("--volume-size 20000 tree");
     ASSERT_EQ(pack.exitCode, 0) << pack.err;
     auto volume = [](int number) {
-        char name[16];
+        char name[32];
         std::snprintf(name, sizeof name, "sfx%03d.vol", number);
         return std::string(name);
     };

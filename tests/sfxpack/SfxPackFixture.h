@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "support/PeImage.h"
 #include "support/TempFolder.h"
 #include "support/ZipBuilder.h"
 
@@ -26,21 +27,7 @@ inline std::string ReadNative(const std::string& path) {
 }
 
 // A PE32 image with one section that ends where the file ends.
-inline std::string Stub() {
-    std::string image(kStubSize, '\0');
-    image[0] = 'M';
-    image[1] = 'Z';
-    std::string field;
-    AppendU32(field, 0x80);
-    image.replace(0x3C, 4, field);
-    image.replace(0x80, 4, std::string("PE\0\0", 4));
-    image[0x86] = 1;
-    std::string section;
-    AppendU32(section, kStubSize - 0x200);
-    AppendU32(section, 0x200);
-    image.replace(0x80 + 248 + 16, 8, section);
-    return image;
-}
+inline std::string Stub() { return PeImage({{kStubSize - 0x200, 0x200}}, kStubSize); }
 
 class SfxPackProgram : public testing::Test {
 protected:

@@ -105,4 +105,77 @@ TEST_F(SfxPackProgram, FlagsAsANumberAndMessageStyle) {
     EXPECT_NE(list.out.find("message: Go?\n"), std::string::npos);
 }
 
+// Signed archives: signed as a publisher signs, with a throwaway
+// certificate; the signature verifies and the archive still lists.
+class SignedSfxPack : public SfxPackProgram {
+protected:
+    // Signs 'in' into 'out' (names in the temporary folder); the copy has
+    // been verified against the certificate when this returns true.
+    bool SignCopy(const std::string& in, const std::string& out) const {
+        std::string command = std::string("sh ") + SIGN_COPY + " " + Native(in) + " " +
+                              Native(out) + " 2>" + Native("sign-err.txt");
+        bool ok = std::system(command.c_str()) == 0;
+        if (!ok)
+            ADD_FAILURE() << ReadNative(Native("sign-err.txt"));
+        return ok;
+    }
+    static std::string WithoutSignatureLine(const std::string& listing) {
+        size_t at = listing.find("signed: ");
+        return at == std::string::npos ? listing
+                                       : listing.substr(0, at) +
+                                             listing.substr(listing.find('\n', at) + 1);
+    }
+};
+
+TEST_F(SignedSfxPack, SignedArchiveVerifiesAndListsItsEntries) {
+    MakePayload();
+    ASSERT_EQ(Pack("--caption Setup --flags auto-start payload").exitCode, 0);
+    ASSERT_TRUE(SignCopy("sfx.exe", "signed.exe"));
+    std::string packed = ReadNative(Native("sfx.exe"));
+    std::string signedFile = ReadNative(Native("signed.exe"));
+    ASSERT_GT(signedFile.size(), packed.size());
+
+    Result plain = Run("list sfx.exe");
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_NE(plain.out.find("signed: no\n"), std::string::npos) << plain.out;
+    Result list = Run("list signed.exe");
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    // The signer pads the file to 8 bytes before the table it appends.
+    size_t tableStart = (packed.size() + 7) / 8 * 8;
+    std::string expected = "signed: yes, certificate table at " + std::to_string(tableStart) +
+                           ", " + std::to_string(signedFile.size() - tableStart) + " bytes\n";
+    EXPECT_NE(list.out.find(expected), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("entries: 2\n"), std::string::npos) << list.out;
+    EXPECT_EQ(WithoutSignatureLine(list.out), WithoutSignatureLine(plain.out));
+}
+
+TEST_F(SignedSfxPack, SignedStubLeavesNoStaleSignatureInThePackedArchive) {
+    ASSERT_TRUE(SignCopy("stub.exe", "signed-stub.exe"));
+    temp.Write("f.txt", "some text");
+    ASSERT_EQ(Run("pack -o sfx.exe --stub signed-stub.exe f.txt").exitCode, 0);
+    std::string packed = ReadNative(Native("sfx.exe"));
+    ASSERT_GE(packed.size(), kTestSecurityEntry + 8);
+    EXPECT_EQ(packed.substr(kTestSecurityEntry, 8), std::string(8, '\0'));
+    Result list = Run("list sfx.exe");
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("signed: no\n"), std::string::npos) << list.out;
+
+    ASSERT_TRUE(SignCopy("sfx.exe", "signed.exe"));
+    Result signedList = Run("list signed.exe");
+    ASSERT_EQ(signedList.exitCode, 0) << signedList.err;
+    EXPECT_NE(signedList.out.find("signed: yes"), std::string::npos) << signedList.out;
+    EXPECT_NE(signedList.out.find("f.txt\t9\t"), std::string::npos) << signedList.out;
+}
+
+TEST_F(SignedSfxPack, SignedArchiveCutShortIsCorrupt) {
+    temp.Write("f.txt", "some text");
+    ASSERT_EQ(Pack("f.txt").exitCode, 0);
+    ASSERT_TRUE(SignCopy("sfx.exe", "signed.exe"));
+    std::string signedFile = ReadNative(Native("signed.exe"));
+    temp.Write("cut.exe", signedFile.substr(0, signedFile.size() - 200));
+    Result list = Run("list cut.exe");
+    EXPECT_EQ(list.exitCode, 1);
+    EXPECT_EQ(list.err, "Archivo corrupto, prueba a descargar el archivo otra vez.\n");
+}
+
 }  // namespace

@@ -32,13 +32,6 @@ protected:
             names.push_back(item.name);
         return names;
     }
-    std::string EntryData(size_t index) {
-        const EntryRecord& e = Vars.EntryTable.at(index);
-        LocateEntryData(e, e.LocalHeaderOffset() + static_cast<int64_t>(Vars.OffsetDelta));
-        std::string data(e.CompressedSize(), '\0');
-        ReadExact(data.data(), data.size());
-        return data;
-    }
 };
 
 TEST_F(ReadingTheDirectory, FolderEntriesAreNotListedButTheirFilesAre) {

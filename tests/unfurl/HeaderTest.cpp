@@ -5,6 +5,7 @@
 
 #include "SFXStrings.h"
 #include "UnfurlFixture.h"
+#include "support/PeImage.h"
 #include "support/TempFolder.h"
 #include "support/ZipBuilder.h"
 
@@ -13,40 +14,17 @@ namespace {
 constexpr uint32_t kStubSize = 0x600;
 const char* const kCorrupt = "Archivo corrupto, prueba a descargar el archivo otra vez.";
 
-// A PE32 image whose sections end at the given raw offsets and sizes.
-std::string PeImage(const std::vector<std::pair<uint32_t, uint32_t>>& sections,
-                    size_t size = kStubSize) {
-    std::string image(size, '\0');
-    image[0] = 'M';
-    image[1] = 'Z';
-    const uint32_t pe = 0x80;
-    std::string field;
-    AppendU32(field, pe);
-    image.replace(0x3C, 4, field);
-    image.replace(pe, 4, std::string("PE\0\0", 4));
-    field.clear();
-    AppendU16(field, static_cast<uint32_t>(sections.size()));
-    image.replace(pe + 6, 2, field);
-    for (size_t i = 0; i < sections.size(); ++i) {
-        std::string entry;
-        AppendU32(entry, sections[i].second);   // raw size at 16
-        AppendU32(entry, sections[i].first);    // raw offset at 20
-        image.replace(pe + 248 + i * 40 + 16, 8, entry);
-    }
-    return image;
-}
-
 class FindingTheOverlay : public UnfurlTest {};
 
 TEST_F(FindingTheOverlay, LargestSectionEndIsTheOverlayStart) {
-    std::string image = PeImage({{0x400, 0x100}, {0x200, 0x200}});
+    std::string image = PeImage({{0x400, 0x100}, {0x200, 0x200}}, kStubSize);
     EXPECT_EQ(FindOverlay(reinterpret_cast<const uint8_t*>(image.data()), image.size()), 0x500u);
 }
 
 TEST_F(FindingTheOverlay, NoSectionsOrTruncatedHeadersGiveZero) {
-    std::string none = PeImage({});
+    std::string none = PeImage({}, kStubSize);
     EXPECT_EQ(FindOverlay(reinterpret_cast<const uint8_t*>(none.data()), none.size()), 0u);
-    std::string cut = PeImage({{0x400, 0x100}}).substr(0, 0x100);
+    std::string cut = PeImage({{0x400, 0x100}}, kStubSize).substr(0, 0x100);
     EXPECT_EQ(FindOverlay(reinterpret_cast<const uint8_t*>(cut.data()), cut.size()), 0u);
     EXPECT_EQ(FindOverlay(nullptr, 0), 0u);
 }

@@ -214,6 +214,15 @@ protected:
         Vars.ArchiveFile = std::make_unique<MemoryFile>(bytes);
     }
 
+    // The stored bytes of a listed entry, found through its local header.
+    static std::string EntryData(size_t index) {
+        const EntryRecord& e = Vars.EntryTable.at(index);
+        LocateEntryData(e, e.LocalHeaderOffset() + static_cast<int64_t>(Vars.OffsetDelta));
+        std::string data(e.CompressedSize(), '\0');
+        ReadExact(data.data(), data.size());
+        return data;
+    }
+
     // The exit code the call ended the program with, or -1 when it returned.
     static int ExitCodeOf(const std::function<void()>& call) {
         try {

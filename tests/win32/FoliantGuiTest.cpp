@@ -281,6 +281,16 @@ TEST_F(FoliantWindows, RunShowsBothProgressBars) {
     fs::remove_all(out);
 }
 
+TEST_F(FoliantWindows, RichTextBox1IsAHiddenRichEditControl) {
+    HWND box = Control(kIdRichTextBox1);
+    ASSERT_NE(box, nullptr);
+    char cls[64] = "";
+    GetClassNameA(box, cls, sizeof cls);
+    EXPECT_STREQ(cls, "RichEdit20A");
+    EXPECT_FALSE(IsWindowVisible(box));
+    EXPECT_EQ(GetParent(box), Main());
+}
+
 TEST_F(FoliantWindows, ClosingSavesTheBookName) {
     robot::SetText(Control(kIdText1), "Closing Book");
     HWND close = robot::FindControl(Main(), kIdIClose);

@@ -1,5 +1,6 @@
 // "sfxpack pack": gathers the files, writes the stub, the header records
-// and the archive. "sfxpack list": reads a self-extractor as the stub does.
+// and the archive. "sfxpack list": reads a self-extractor as the stub does,
+// signed or not.
 #include "Pack.h"
 
 #include <algorithm>
@@ -191,6 +192,24 @@ bool ArchiveUsable(const std::string& zip, std::ostream& err) {
     return true;
 }
 
+// A signed stub loses its certificate table with the overlay; its security
+// entry goes too, so that no signer or reader takes the stale one.
+void ForgetSignature(std::string& stub) {
+    CertificateTable table =
+        FindCertificateTable(reinterpret_cast<const uint8_t*>(stub.data()), stub.size());
+    if (table.entryOffset != 0)
+        stub.replace(table.entryOffset, 8, 8, '\0');
+}
+
+std::string SignatureText() {
+    const CertificateTable& table = Vars.Certificate;
+    if (!table.Present())
+        return "no";
+    std::string where = "certificate table at " + std::to_string(table.start) + ", " +
+                        std::to_string(table.size) + " bytes";
+    return Vars.CertificateEndsArchive ? "yes, " + where : "no, " + where + " ignored";
+}
+
 const char* MethodName(uint16_t method) {
     return method == 0 ? "stored" : method == 8 ? "deflated" : "other";
 }
@@ -222,6 +241,7 @@ int RunPack(const PackOptions& o, std::ostream& err) {
         return kExitUnusable;
     }
     stub.resize(overlay);
+    ForgetSignature(stub);
     std::string header = HeaderRecords(o);
 
     std::string zip;
@@ -315,6 +335,7 @@ int RunList(const std::string& file, std::ostream& out, std::ostream& err) {
         << (Vars.Header.OverwriteMode() < 3 ? modes[Vars.Header.OverwriteMode()] : "?") << "\n"
         << "zip start: " << Vars.ZipStart << "\n"
         << "offset delta: " << Vars.OffsetDelta << "\n"
+        << "signed: " << SignatureText() << "\n"
         << "entries: " << Vars.EntryTable.size() << "\n";
     for (size_t i = 0; i < Vars.EntryTable.size(); ++i) {
         const EntryRecord& e = Vars.EntryTable[i];

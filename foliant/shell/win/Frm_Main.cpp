@@ -11,6 +11,8 @@
 #include "shell/win/GfuBut.h"
 #include "shell/win/PanelControls.h"
 #include "ui/Frm_Settings.h"
+#include "shell/win/RichEditConverter.h"
+#include "shell/win/WindowsConverters.h"
 
 namespace {
 
@@ -117,6 +119,8 @@ void Frm_Main::CreateControls() {
     CreateXpProgressBar(makePanel_, kIdProgressBar2, 8, 44, 274, 14, 1);
     MakeButton(makePanel_, kIdCmdStopOutput, 292, 26, 80, 32);
     ShowWindow(makePanel_, SW_HIDE);
+    // The RTF converter's control, never shown.
+    CreateRichTextBox(hwnd_, kIdRichTextBox1);
 }
 
 void Frm_Main::DrawFaceText() {
@@ -159,11 +163,12 @@ void Frm_Main::OnMouseMove(WPARAM keys, POINT p) {
 
 struct Frm_Main::Run {
     MainWindowRunHost host;
-    ReaderConverters converters{App().sys};
+    WindowsConverters converters;
     RunState state;
     ConversionRun run;
     explicit Run(Frm_Main& window)
-        : host(window), run(App().sys, App().settings, App().language, host, converters, state) {}
+        : host(window), converters(App().sys, window.Control(kIdRichTextBox1)),
+          run(App().sys, App().settings, App().language, host, converters, state) {}
 };
 
 void Frm_Main::RunOutput() {

@@ -34,6 +34,7 @@ enum FrmMainControl : int {
     kIdCmdStopOutput,
     kIdMin,
     kIdIClose,
+    kIdRichTextBox1,
 };
 
 inline const char kFrmMainClass[] = "Frm_Main";

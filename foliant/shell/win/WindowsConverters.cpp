@@ -1,0 +1,27 @@
+// WindowsConverters: the platform's components first, the own readers
+// where a component is missing.
+#include "shell/win/WindowsConverters.h"
+
+#include "shell/win/RichEditConverter.h"
+#include "shell/win/WordAutomation.h"
+
+bool WindowsConverters::RtfToText(const std::string& source, const std::string& target) {
+    if (!richTextBox_)
+        return readers_.RtfToText(source, target);
+    std::string rtf, text;
+    if (!sys_.ReadFile(source, rtf) || !RichEditPlainText(richTextBox_, rtf, text))
+        return false;
+    return sys_.WriteFile(target, text + "\r\n");
+}
+
+bool WindowsConverters::DocToText(const std::string& source, const std::string& target) {
+    switch (WordDocToText(source, target)) {
+    case WordOutcome::Converted:
+        return true;
+    case WordOutcome::Failed:
+        return false;
+    case WordOutcome::NotAvailable:
+        break;
+    }
+    return readers_.DocToText(source, target);
+}

@@ -37,20 +37,9 @@ public:
 
 class ExtractFuzzHost : public FuzzHost {
 public:
-    struct Item {
-        std::string name;
-        size_t index;
-        bool selected;
-    };
-    std::vector<Item> items;
-    void AddListItem(const std::string& name, size_t index, uint32_t, bool) override {
-        items.push_back({name, index, true});
+    void AddListItem(const std::string& name, size_t index, uint32_t size, bool) override {
+        ListKeepingHost::AddListItem(name, index, size, true);
     }
-    size_t ListItemCount() override { return items.size(); }
-    bool IsItemSelected(size_t item) override { return items[item].selected; }
-    void SetItemSelected(size_t item, bool selected) override { items[item].selected = selected; }
-    size_t ItemEntryIndex(size_t item) override { return items[item].index; }
-    std::string ItemText(size_t item) override { return items[item].name; }
     int AskOverwrite(const std::string&) override { return 1; }
     int AskPassword(const std::string&) override {
         Vars.CurrentPassword = "pw";

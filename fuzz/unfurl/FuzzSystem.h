@@ -2,6 +2,7 @@
 // environment is fixed and names pass through unchanged.
 #pragma once
 
+#include "ListKeepingHost.h"
 #include "SFXMemoryFile.h"
 #include "SFXInflate.h"
 #include "SFXProcs.h"
@@ -39,10 +40,9 @@ public:
     // --- end of start-up and command block ---
 };
 
-class FuzzHost : public SfxHost {
+class FuzzHost : public ListKeepingHost {
 public:
     int ShowMessage(const std::string&, const std::string&, uint32_t, bool) override { return 1; }
-    void AddListItem(const std::string&, size_t, uint32_t, bool) override {}
     [[noreturn]] void EndProgram(int exitCode) override { throw ProgramExit{exitCode}; }
 };
 

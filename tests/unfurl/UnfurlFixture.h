@@ -12,28 +12,22 @@
 #include <string>
 #include <vector>
 
+#include "ListKeepingHost.h"
 #include "SFXInflate.h"
 #include "SFXMemoryFile.h"
 #include "SFXProcs.h"
 #include "SFXVars.h"
 #include "sys/MemoryRegistry.h"
 
-class ScriptedHost : public SfxHost {
+class ScriptedHost : public ListKeepingHost {
 public:
     struct Message {
         std::string text, caption;
         uint32_t style;
         bool owned;
     };
-    struct Item {
-        std::string name;
-        size_t index;
-        uint32_t size;
-        bool selected;
-    };
     std::deque<int> answers;   // button pressed per box; 1 (OK) when empty
     std::vector<Message> messages;
-    std::vector<Item> items;
     std::function<void()> onMessage;   // runs while a box is shown
 
     int ShowMessage(const std::string& text, const std::string& caption, uint32_t style,
@@ -46,10 +40,6 @@ public:
         int answer = answers.front();
         answers.pop_front();
         return answer;
-    }
-    void AddListItem(const std::string& name, size_t index, uint32_t size,
-                     bool selected) override {
-        items.push_back({name, index, size, selected});
     }
     [[noreturn]] void EndProgram(int exitCode) override { throw ProgramExit{exitCode}; }
 
@@ -67,11 +57,6 @@ public:
     int cancelAtPump = -1;                       // sets CancelRequested at this pump
     long scrolledTo = -1;
 
-    size_t ListItemCount() override { return items.size(); }
-    bool IsItemSelected(size_t item) override { return items.at(item).selected; }
-    void SetItemSelected(size_t item, bool selected) override { items.at(item).selected = selected; }
-    size_t ItemEntryIndex(size_t item) override { return items.at(item).index; }
-    std::string ItemText(size_t item) override { return items.at(item).name; }
     void ScrollItemIntoView(size_t item) override { scrolledTo = static_cast<long>(item); }
     void SetProgressRange(uint32_t maximum) override { range = maximum; }
     void SetProgressPosition(uint32_t position) override { positions.push_back(position); }

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <vector>
 
+#include "ListKeepingHost.h"
 #include "Pack.h"
 #include "SFXInflate.h"
 #include "SFXProcs.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-class ExtractHost : public SfxHost {
+class ExtractHost : public ListKeepingHost {
 public:
     explicit ExtractHost(std::ostream& err) : err_(err) {}
 
@@ -31,14 +32,10 @@ public:
     }
     [[noreturn]] void EndProgram(int exitCode) override { throw ProgramExit{exitCode}; }
 
-    void AddListItem(const std::string& name, size_t index, uint32_t, bool) override {
-        items_.push_back({name, index, true});
+    // Every entry is extracted, whatever the header selects.
+    void AddListItem(const std::string& name, size_t index, uint32_t size, bool) override {
+        ListKeepingHost::AddListItem(name, index, size, true);
     }
-    size_t ListItemCount() override { return items_.size(); }
-    bool IsItemSelected(size_t item) override { return items_[item].selected; }
-    void SetItemSelected(size_t item, bool selected) override { items_[item].selected = selected; }
-    size_t ItemEntryIndex(size_t item) override { return items_[item].index; }
-    std::string ItemText(size_t item) override { return items_[item].name; }
 
     int AskOverwrite(const std::string& target) override {
         err_ << "sfxpack: kept the existing " << target << "\n";
@@ -53,19 +50,13 @@ public:
     }
 
     void ReportUnextracted() const {
-        for (const Item& item : items_)
+        for (const Item& item : items)
             if (item.selected)
                 err_ << "sfxpack: not extracted: " << item.name << "\n";
     }
 
 private:
-    struct Item {
-        std::string name;
-        size_t index;
-        bool selected;
-    };
     std::ostream& err_;
-    std::vector<Item> items_;
 };
 
 }  // namespace

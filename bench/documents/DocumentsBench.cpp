@@ -1,4 +1,5 @@
 // Usage: documents_bench [folder for the generated RTF] [.doc to time]
+// (make-bench-doc.sh writes a 10 MB .doc)
 // Times the RTF and Word readers against unrtf and antiword on the same
 // files, in the same run, and prints the ratios.
 #include <algorithm>

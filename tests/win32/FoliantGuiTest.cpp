@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "controls/ButtonSkins.h"
 #include "controls/xpcmdbutton.h"
@@ -229,6 +230,77 @@ int32_t BarValue(HWND bar) { return static_cast<int32_t>(SendMessageA(bar, PBM_G
 
 // A run over a small and a large page: the progress panel shows both bars
 // moving, the finish message names the book, and the panel goes again.
+// Answers the main window's Yes/No question.
+void AnswerQuestion(const robot::Process& program, const std::string& title, int button) {
+    HWND box = robot::WaitForWindow(program.id(), "#32770", title, robot::kStepTimeout);
+    ASSERT_NE(box, nullptr) << "no question";
+    robot::Click(robot::FindControl(box, button));
+    ASSERT_TRUE(robot::WaitUntilGone(box, robot::kStepTimeout));
+}
+
+// Presses Shift+key as real keyboard input to the foreground window.
+void PressShifted(WORD key) {
+    INPUT keys[4] = {};
+    WORD order[4] = {VK_SHIFT, key, key, VK_SHIFT};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = order[i];
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(4, keys, sizeof keys[0]);
+}
+
+// The list's buttons and keys: the arrows and Shift+Up move the selected
+// block, delete and clear ask first and do nothing on "No".
+TEST_F(FoliantWindows, ImportListMovesDeletesAndClears) {
+    HWND list = Control(kIdList1);
+    ASSERT_NE(list, nullptr);
+    const std::string title = robot::Text(Main());
+    using Items = std::vector<std::string>;
+    for (const char* name : {"p", "q", "r", "s"})
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    auto listIs = [&](const Items& expected) {
+        return robot::WaitFor([&] { return robot::ListItems(list) == expected; },
+                              robot::kStepTimeout);
+    };
+    auto press = [&](int id) {
+        robot::MouseDown(Control(id));
+        robot::MouseUp(Control(id));
+    };
+
+    robot::SelectOnly(list, {1, 2});
+    press(kIdArrUp);
+    EXPECT_TRUE(listIs({"q", "r", "p", "s"}));
+    EXPECT_EQ(robot::ListSelection(list), (std::vector<int>{0, 1}));
+    press(kIdArrUp);
+    EXPECT_TRUE(listIs({"q", "r", "p", "s"})) << "the block is at the top already";
+    press(kIdArrDown);
+    EXPECT_TRUE(listIs({"p", "q", "r", "s"}));
+    EXPECT_EQ(robot::ListSelection(list), (std::vector<int>{1, 2}));
+
+    SetForegroundWindow(Main());
+    SendMessageA(list, WM_LBUTTONDOWN, 0, 0);  // the list takes the focus
+    SendMessageA(list, WM_LBUTTONUP, 0, 0);
+    robot::SelectOnly(list, {1, 2});
+    PressShifted(VK_DOWN);
+    EXPECT_TRUE(listIs({"p", "s", "q", "r"})) << "Shift+Down moves the selection";
+
+    robot::SelectOnly(list, {0});
+    robot::Click(Control(kIdCmdDelFiles));
+    AnswerQuestion(*program, title, IDNO);
+    EXPECT_EQ(robot::ListItems(list).size(), 4u);
+    robot::Click(Control(kIdCmdDelFiles));
+    AnswerQuestion(*program, title, IDYES);
+    EXPECT_TRUE(listIs({"s", "q", "r"}));
+
+    robot::Click(Control(kIdCmdClearList));
+    AnswerQuestion(*program, title, IDNO);
+    EXPECT_EQ(robot::ListItems(list).size(), 3u);
+    robot::Click(Control(kIdCmdClearList));
+    AnswerQuestion(*program, title, IDYES);
+    EXPECT_TRUE(listIs({}));
+}
+
 TEST_F(FoliantWindows, RunShowsBothProgressBars) {
     fs::path in = fs::path(dir->Path()) / "in";
     fs::create_directories(in);

@@ -41,7 +41,7 @@ BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
     auto* s = reinterpret_cast<Search*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != s->processId || (s->mustBeVisible && !IsWindowVisible(hwnd)))
+    if ((s->processId && owner != s->processId) || (s->mustBeVisible && !IsWindowVisible(hwnd)))
         return TRUE;
     char cls[256];
     GetClassNameA(hwnd, cls, sizeof cls);

@@ -34,7 +34,8 @@ private:
 };
 
 // The first top-level window of 'processId' with this class (and caption,
-// when not empty) that is visible; nullptr after the timeout.
+// when not empty) that is visible; nullptr after the timeout. A processId
+// of 0 takes a window of any process.
 HWND WaitForWindow(DWORD processId, const std::string& cls, const std::string& caption,
                    std::chrono::seconds timeout, bool mustBeVisible = true);
 // Waits until 'window' is gone or hidden.

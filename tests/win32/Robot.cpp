@@ -142,14 +142,21 @@ uint32_t ScreenPixel(int x, int y) {
 }
 
 std::vector<std::string> ListItems(HWND listBox) {
+    // Asked for wide text: across processes Wine may hand back wide
+    // characters to an ANSI request.
     std::vector<std::string> items;
-    int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
+    int count = static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        int length = static_cast<int>(SendMessageA(listBox, LB_GETTEXTLEN, i, 0));
-        // Room for wide characters: across processes Wine may return them.
-        std::string text(2 * static_cast<size_t>(length) + 2, '\0');
-        SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<size_t>(length));
+        int length = static_cast<int>(SendMessageW(listBox, LB_GETTEXTLEN, i, 0));
+        std::wstring wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        int got = static_cast<int>(
+            SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data())));
+        wide.resize(static_cast<size_t>(got > 0 ? got : 0));
+        std::string text(wide.size() * 2 + 1, '\0');
+        int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
+                                        text.data(), static_cast<int>(text.size()), nullptr,
+                                        nullptr);
+        text.resize(static_cast<size_t>(bytes > 0 ? bytes : 0));
         items.push_back(text);
     }
     return items;

@@ -12,7 +12,9 @@ case "${WINE:-wine}" in
 esac
 # A crash must fail the test, not wait for a debugger.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-};winedbg.exe=d"
-xvfb-run -a -s "-screen 0 1024x768x24" "${WINE:-wine}" "$program" --gtest_brief=1 || status=$?
+# Each run searches for a free display from its own number, so that runs
+# started together do not pick the same one.
+xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1024x768x24" "${WINE:-wine}" "$program" --gtest_brief=1 || status=$?
 for bmp in ../screenshots/*.bmp; do
     [ -f "$bmp" ] || continue
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

@@ -1,8 +1,6 @@
 // The robot's window search, input and screenshots.
 #include "win32/Robot.h"
 
-#include <cstring>
-
 namespace robot {
 
 Process::~Process() {
@@ -143,31 +141,16 @@ uint32_t ScreenPixel(int x, int y) {
     return (uint32_t{GetRValue(c)} << 16) | (uint32_t{GetGValue(c)} << 8) | GetBValue(c);
 }
 
-// Across processes Wine may answer LB_GETTEXT with wide characters; such
-// a text (every second byte zero) is turned back into ANSI.
-static std::string AnsiFromListText(const std::string& bytes, int length) {
-    bool wide = length > 0 && bytes.size() >= 2 * static_cast<size_t>(length);
-    for (int i = 0; wide && i < length; ++i)
-        wide = bytes[2 * static_cast<size_t>(i) + 1] == '\0';
-    if (!wide)
-        return bytes.substr(0, static_cast<size_t>(length));
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    std::memcpy(text.data(), bytes.data(), 2 * static_cast<size_t>(length));
-    std::string ansi(2 * text.size() + 1, '\0');
-    int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), length, ansi.data(),
-                                static_cast<int>(ansi.size()), nullptr, nullptr);
-    ansi.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return ansi;
-}
-
 std::vector<std::string> ListItems(HWND listBox) {
     std::vector<std::string> items;
     int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         int length = static_cast<int>(SendMessageA(listBox, LB_GETTEXTLEN, i, 0));
-        std::string text(2 * static_cast<size_t>(length > 0 ? length : 0) + 2, '\0');
+        // Room for wide characters: across processes Wine may return them.
+        std::string text(2 * static_cast<size_t>(length) + 2, '\0');
         SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        items.push_back(AnsiFromListText(text, length));
+        text.resize(static_cast<size_t>(length));
+        items.push_back(text);
     }
     return items;
 }

@@ -116,11 +116,31 @@ TEST(EnglishLanguage, HoldsTheShippedTexts) {
     EXPECT_EQ(table.Text(11),
               "The name of the output folder cannot include the following characters:\r\n"
               "\\/:*?\"\"<>|.");
-    EXPECT_EQ(table.Text(12), "Please add file(s)\xa3\xa1");
-    EXPECT_EQ(table.Text(13), "processing\xa3\xba");
-    EXPECT_EQ(table.Text(31), "Are you sure to quit\xa3\xbf");
+    EXPECT_EQ(table.Text(12), "Please add file(s)!");
+    EXPECT_EQ(table.Text(13), "processing:");
+    EXPECT_EQ(table.Text(31), "Are you sure to quit?");
     EXPECT_EQ(table.Text(0), "");
     EXPECT_EQ(table.Text(33), "");
+}
+
+// English is shown in every Western code page: its file holds nothing but
+// ASCII. The Chinese file keeps its full-width punctuation.
+TEST(EnglishLanguage, IsPlainAsciiWhereChineseKeepsItsPunctuation) {
+    std::string bytes;
+    ASSERT_TRUE(PlatformSystem().ReadFile(LanguageFilePath(PackageFolderForTests(), "eng"), bytes));
+    ASSERT_GT(bytes.size(), 1000u);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        ASSERT_LT(static_cast<unsigned char>(bytes[i]), 0x80u) << "byte " << i;
+
+    LanguageTable chinese;
+    ASSERT_FALSE(ReadLanguageFile(PlatformSystem(), PackageFolderForTests(), "chs", chinese));
+    auto endsWith = [](const std::string& text, const char* tail) {
+        std::string t(tail);
+        return text.size() >= t.size() && text.compare(text.size() - t.size(), t.size(), t) == 0;
+    };
+    EXPECT_TRUE(endsWith(chinese.Text(12), "\xa3\xa1"));
+    EXPECT_TRUE(endsWith(chinese.Text(13), "\xa3\xba"));
+    EXPECT_TRUE(endsWith(chinese.Text(31), "\xa3\xbf"));
 }
 
 }  // namespace

@@ -117,9 +117,10 @@ StartupProblem LoadSettings(System& sys, const std::string& programFolder, class
 }
 
 void SaveUserSettings(classIniFile& mainIni, const AppSettings& s) {
+    // Every key is written, also when empty or unchanged, so that a key
+    // missing from the file appears in it.
     auto put = [&](const std::string& key, const std::string& value) {
-        if (mainIni.GetIniKey(kUserSettings, key) != value)
-            mainIni.WriteIniKey(kUserSettings, key, value);
+        mainIni.WriteIniKey(kUserSettings, key, value);
     };
     put("MyLagIndex", s.MyLagIndex);
     put("OpenFilesFilterIndex", std::to_string(s.OpenFilesFilterIndex));

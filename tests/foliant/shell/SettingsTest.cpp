@@ -103,10 +103,12 @@ TEST_F(SettingsTest, FirstSaveAddsUserSettingsAndKeepsMainSettings) {
     ASSERT_EQ(stored.substr(0, mainOnly.size()), mainOnly);
     EXPECT_EQ(stored.substr(mainOnly.size()),
               "[UserSettings]\r\nMyLagIndex=eng\r\nOpenFilesFilterIndex=0\r\nCutTypeIndex=0\r\n"
-              "KeepFileSize=0\r\nCutWord0=enter\r\n");
+              "BookName=\r\nKeepFileSize=0\r\nInPutDir=\r\nOutPutDir=\r\nCutWord0=enter\r\n");
 }
 
-TEST_F(SettingsTest, ShippedFileSurvivesARoundTripByteForByte) {
+// Saving the shipped file keeps every line where it is and adds the one
+// key it lacks, the empty book name, at the end of its section.
+TEST_F(SettingsTest, ShippedFileGainsOnlyTheEmptyBookName) {
     std::string shipped;
     ASSERT_TRUE(sys.ReadFile(PackageFolderForTests() + "\\main.ini", shipped));
     ASSERT_FALSE(Load(shipped));
@@ -116,8 +118,30 @@ TEST_F(SettingsTest, ShippedFileSurvivesARoundTripByteForByte) {
     EXPECT_EQ(settings.KeepFileSize, 34);
     EXPECT_EQ(settings.OpenFilesFilterIndex, 4);
     EXPECT_EQ(settings.Filter.substr(0, 10), "Html Files");
+    ASSERT_EQ(shipped.find("BookName"), std::string::npos);
+    ASSERT_GT(shipped.find("[UserSettings]"), shipped.find("[MainSettings]"));
+    ASSERT_EQ(shipped.substr(shipped.size() - 2), "\r\n");
     SaveUserSettings(ini, settings);
-    EXPECT_EQ(dir.Read("main.ini"), shipped);
+    EXPECT_EQ(dir.Read("main.ini"), shipped + "BookName=\r\n");
+    // A second save with nothing changed leaves the file as it is.
+    SaveUserSettings(ini, settings);
+    EXPECT_EQ(dir.Read("main.ini"), shipped + "BookName=\r\n");
+}
+
+// Every key is written in its order, also when it is empty or already
+// holds the value.
+TEST_F(SettingsTest, EveryUserKeyIsWrittenInOrder) {
+    dir.Write("main.ini", "[UserSettings]\r\nKeepFileSize=7\r\n");
+    ini.INIFileName(dir.File("main.ini"));
+    settings.CutWordNum = 1;
+    settings.CutWords = {" ", ""};
+    settings.KeepFileSize = 7;
+    settings.OutPutDir = "C:\\Out\\B\\";
+    SaveUserSettings(ini, settings);
+    EXPECT_EQ(dir.Read("main.ini"),
+              "[UserSettings]\r\nKeepFileSize=7\r\nMyLagIndex=\r\nOpenFilesFilterIndex=0\r\n"
+              "CutTypeIndex=0\r\nBookName=\r\nInPutDir=\r\nOutPutDir=C:\\Out\\B\\\r\n"
+              "CutWord0=space\r\nCutWord1=\r\n");
 }
 
 TEST(CutWordEncoding, EnterAndSpaceInAnyCase) {

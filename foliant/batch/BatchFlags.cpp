@@ -97,6 +97,7 @@ std::string BatchHelpText() {
         shown.resize(std::max<size_t>(shown.size() + 1, 16), ' ');
         text += shown + std::string(flag.help) + "\n";
     }
-    text += "\nExit codes: 0 done, 1 stopped, 2 refused, 3 settings or language file unusable.\n";
+    text += "\nExit codes: 0 done, 1 stopped, 2 refused, 3 settings or language file unusable,\n"
+            "4 the book's folder could not be made or a piece could not be written.\n";
     return text;
 }

@@ -2,6 +2,8 @@
 // book name and the output folder come from the arguments instead of the
 // main window; everything else (settings, language, checks, pieces) is the
 // desktop program's own. Ctrl+C asks the run to stop before its next file.
+// Paths are shown as the user wrote them and texts in the terminal's
+// encoding; on a terminal one status line shows how far the run has got.
 #include <csignal>
 #include <cstdio>
 #include <map>
@@ -27,6 +29,7 @@ constexpr int kExitDone = 0;
 constexpr int kExitStopped = 1;
 constexpr int kExitRefused = 2;
 constexpr int kExitSettings = 3;
+constexpr int kExitNotWritten = 4;
 
 volatile std::sig_atomic_t interrupted = 0;
 
@@ -35,21 +38,11 @@ extern "C" void OnInterrupt(int) {
     std::signal(SIGINT, OnInterrupt);
 }
 
-bool StderrIsTerminal() {
+bool StdoutIsTerminal() {
 #ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
+    return _isatty(_fileno(stdout)) != 0;
 #else
-    return isatty(2) != 0;
-#endif
-}
-
-// Text of the ANSI code page as the console shows it.
-std::string ForConsole(System& sys, const std::string& ansi) {
-#ifdef _WIN32
-    (void)sys;
-    return ansi;
-#else
-    return sys.FromUtf16Le(sys.ToUtf16Le(ansi, kAnsiCodePage), kUtf8CodePage);
+    return isatty(1) != 0;
 #endif
 }
 
@@ -58,12 +51,28 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+const char* WhySkipped(SkipReason why) {
+    switch (why) {
+    case SkipReason::UnknownEnding:
+        return "not a known document type";
+    case SkipReason::NotWordDocument:
+        return "not a Word 97-2003 document";
+    case SkipReason::Encrypted:
+        return "encrypted";
+    case SkipReason::NoText:
+        return "no text";
+    case SkipReason::Unreadable:
+        break;
+    }
+    return "cannot be read";
+}
+
 class BatchHost final : public RunHost {
 public:
     BatchHost(System& sys, std::string book, std::vector<std::string> files, std::string folder,
               std::map<std::string, std::string> typedNames)
         : sys_(sys), book_(std::move(book)), files_(std::move(files)), folder_(std::move(folder)),
-          typed_(std::move(typedNames)), showProgress_(StderrIsTerminal()) {}
+          typed_(std::move(typedNames)), terminal_(StdoutIsTerminal()) {}
 
     void Attach(ConversionRun& run) { run_ = &run; }
 
@@ -72,25 +81,56 @@ public:
     std::string ChooseOutputFolder(const std::string&) override { return folder_; }
 
     // Refusals before the run go to standard error, the run's own closing
-    // message to standard output.
+    // message to standard output. When pieces were lost the closing
+    // message would not be true: the failure is told instead.
     void ShowMessage(const std::string& text) override {
+        if (started_ && Failed())
+            return;
+        if (started_)
+            status_.clear();  // the closing line replaces the status line
         std::FILE* stream = started_ ? stdout : stderr;
-        std::fprintf(stream, "%s\n", ForConsole(sys_, text).c_str());
-        std::fflush(stream);
+        Line(stream, sys_.TerminalText(text));
     }
     // The only question is whether to stop, asked after Ctrl+C.
     bool AskYesNo(const std::string&) override { return true; }
     void FocusBookName() override {}
 
+    // The status names the file being read; it is shown as the user wrote
+    // it, on one line redrawn while the file is read.
     void SetStatus(const std::string& text) override {
-        if (showProgress_)
-            std::fprintf(stderr, "[%3d%%] %s\n", overall_, ForConsole(sys_, text).c_str());
+        status_ = sys_.TerminalText(text);
+        for (size_t i = 0; i < files_.size(); ++i) {
+            size_t at = (next_ + i) % files_.size();
+            const std::string& path = files_[at];
+            if (text.size() >= path.size() &&
+                text.compare(text.size() - path.size(), path.size(), path) == 0) {
+                status_ = sys_.TerminalText(text.substr(0, text.size() - path.size())) +
+                          Shown(path);
+                next_ = at + 1;
+                break;
+            }
+        }
+        filePercent_ = -1;
+        Draw();
     }
-    void SetOverallProgress(int percent) override { overall_ = percent; }
-    void SetFileProgress(int) override {}
+    void SetOverallProgress(int percent) override {
+        if (percent != overall_) {
+            overall_ = percent;
+            Draw();
+        }
+    }
+    void SetFileProgress(int percent) override { CutProgress(percent); }
+    void CutProgress(int percent) override {
+        if (percent != filePercent_) {
+            filePercent_ = percent;
+            Draw();
+        }
+    }
     void SetBusy(bool busy) override {
         if (busy)
             started_ = true;
+        else
+            ClearLine();
     }
     void PumpMessages() override {
         if (interrupted && run_ != nullptr) {
@@ -99,22 +139,78 @@ public:
         }
     }
     void InputSkipped(const std::string& path, SkipReason why) override {
-        auto it = typed_.find(path);
-        std::string shown = it != typed_.end() ? it->second : path;
-        std::fprintf(stderr, "foliant-batch: skipped %s: %s\n", shown.c_str(),
-                     why == SkipReason::UnknownEnding ? "not a known document type"
-                                                      : "cannot be read");
+        Line(stderr, "foliant-batch: skipped " + Shown(path) + ": " + WhySkipped(why));
+    }
+    void RunFolderNotMade(const std::string& folder) override {
+        if (folderNotMade_.empty())
+            Line(stderr, "foliant-batch: cannot make the folder " + ShownFolder(folder));
+        folderNotMade_ = folder;
+    }
+    void PieceNotWritten(const std::string& path) override {
+        if (notWritten_++ == 0 && folderNotMade_.empty())
+            Line(stderr, "foliant-batch: cannot write into the folder " +
+                             ShownFolder(FolderOf(path)) + " (" + Shown(path) + ")");
     }
 
+    // The run folder could not be made, or a piece was lost.
+    bool Failed() const { return !folderNotMade_.empty() || notWritten_ > 0; }
+
 private:
+    // A path as the user gave it, or in the host's own form.
+    std::string Shown(const std::string& path) const {
+        auto it = typed_.find(path);
+        return it != typed_.end() ? it->second : sys_.TerminalText(sys_.DisplayPath(path));
+    }
+    std::string ShownFolder(std::string folder) const {
+        while (folder.size() > 1 && folder.back() == '\\')
+            folder.pop_back();
+        return Shown(folder);
+    }
+
+    void Draw() {
+        if (!terminal_ || status_.empty())
+            return;
+        char head[16];
+        std::snprintf(head, sizeof head, "[%3d%%] ", overall_);
+        std::string line = "\r\033[K" + std::string(head) + status_;
+        if (filePercent_ >= 0)
+            line += " (" + std::to_string(filePercent_) + "%)";
+        std::fputs(line.c_str(), stdout);
+        std::fflush(stdout);
+        drawn_ = true;
+    }
+    void ClearLine() {
+        if (!drawn_)
+            return;
+        std::fputs("\r\033[K", stdout);
+        std::fflush(stdout);
+        drawn_ = false;
+    }
+    // One whole line, after the progress line is taken away; the progress
+    // comes back below it.
+    void Line(std::FILE* stream, const std::string& text) {
+        bool redraw = drawn_;
+        ClearLine();
+        std::fprintf(stream, "%s\n", text.c_str());
+        std::fflush(stream);
+        if (redraw)
+            Draw();
+    }
+
     System& sys_;
     std::string book_;
     std::vector<std::string> files_;
     std::string folder_;
     std::map<std::string, std::string> typed_;
-    bool showProgress_;
+    bool terminal_;
     bool started_ = false;
+    bool drawn_ = false;
     int overall_ = 0;
+    int filePercent_ = -1;
+    size_t next_ = 0;
+    std::string status_;
+    std::string folderNotMade_;
+    int notWritten_ = 0;
     ConversionRun* run_ = nullptr;
 };
 
@@ -161,15 +257,25 @@ int main(int argc, char** argv) {
         files.push_back(sys.FullPath(file));
         typed[files.back()] = file;
     }
-    BatchHost host(sys, options.bookGiven ? options.book : settings.BookName, files, folder,
-                   typed);
+    std::string book = settings.BookName;
+    if (options.bookGiven) {
+        book = options.book;
+#ifndef _WIN32
+        // Arguments arrive in UTF-8, as file names do; the core holds ANSI.
+        book = sys.FromUtf16Le(sys.ToUtf16Le(book, kUtf8CodePage), kAnsiCodePage);
+#endif
+    }
+    BatchHost host(sys, book, files, folder, typed);
     ReaderConverters converters(sys);
     RunState state;
     ConversionRun run(sys, settings, lang, host, converters, state);
     host.Attach(run);
     std::signal(SIGINT, OnInterrupt);
 
-    switch (run.Cmd_Output()) {
+    RunOutcome outcome = run.Cmd_Output();
+    if (outcome != RunOutcome::Refused && host.Failed())
+        return kExitNotWritten;
+    switch (outcome) {
     case RunOutcome::Finished:
         return kExitDone;
     case RunOutcome::Stopped:

@@ -37,6 +37,9 @@ public:
     std::string FromUtf16Le(std::string_view t, int cp) override {
         return real_.FromUtf16Le(t, cp);
     }
+    bool IsLeadByte(int cp, unsigned char b) override { return real_.IsLeadByte(cp, b); }
+    std::string DisplayPath(const std::string& p) override { return real_.DisplayPath(p); }
+    std::string TerminalText(const std::string& t) override { return real_.TerminalText(t); }
 
 private:
     const std::string& Map(const std::string& p) const { return p == seen_ ? actual_ : p; }

@@ -122,6 +122,7 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
         return;
     }
     bool converted = true;
+    SkipReason failure = SkipReason::Unreadable;
     switch (kind) {
     case InputKind::Text:
         work.push_back({path, false});
@@ -136,12 +137,16 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
     case InputKind::Rtf: {
         std::string temporary = MakeTemporaryName("rtf");
         converted = converters_.RtfToText(path, temporary);
+        if (!converted)
+            failure = converters_.LastFailure();
         work.push_back({temporary, true});
         break;
     }
     case InputKind::Doc: {
         std::string temporary = MakeTemporaryName("doc");
         converted = converters_.DocToText(path, temporary);
+        if (!converted)
+            failure = converters_.LastFailure();
         work.push_back({temporary, true});
         break;
     }
@@ -151,12 +156,21 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
 
     CutSettings cut = CutSettingsFrom(settings_);
     for (const WorkItem& item : work) {
-        CutResult result = CutTextFile(sys_, item.path, cut, *writer_,
-                                       [this] { host_.PumpMessages(); });
+        int32_t piecesBefore = state_.PieceCount;
+        int writeFailuresBefore = writer_->WriteFailures();
+        CutResult result = CutTextFile(
+            sys_, item.path, cut, *writer_, [this] { host_.PumpMessages(); },
+            [this](int percent) { host_.CutProgress(percent); });
         if (item.deleteAfter)
             sys_.RemoveFile(item.path);
-        if (!converted || result == CutResult::Missing)
+        // Failures to write are the writer's to report.
+        bool writeFailed = writer_->WriteFailures() != writeFailuresBefore;
+        if (!converted)
+            host_.InputSkipped(path, failure);
+        else if (result == CutResult::Missing || (result == CutResult::Failed && !writeFailed))
             host_.InputSkipped(path, SkipReason::Unreadable);
+        else if (result == CutResult::Done && state_.PieceCount == piecesBefore)
+            host_.InputSkipped(path, SkipReason::NoText);
     }
 }
 
@@ -174,6 +188,8 @@ RunOutcome ConversionRun::Cmd_Output() {
     settings_.BookName = host_.BookNameText();
     settings_.OutPutDir = folder + settings_.BookName + "\\";
     sys_.CreateFolder(settings_.OutPutDir);
+    if (!sys_.FolderExists(settings_.OutPutDir))
+        host_.RunFolderNotMade(settings_.OutPutDir);
     state_.PieceCount = 0;
     EstimatePieces(importList);
     host_.SetOverallProgress(0);
@@ -183,6 +199,7 @@ RunOutcome ConversionRun::Cmd_Output() {
     PieceWriter writer(sys_, host_, state_, settings_.OutPutDir, perFile);
     writer_ = &writer;
     writer.SetBookName(settings_.BookName);
+    writer.ProtectInputs(importList);
     for (const std::string& item : importList) {
         host_.PumpMessages();
         if (perFile) {
@@ -215,6 +232,7 @@ RunOutcome ConversionRun::Cmd_Output() {
 }
 
 bool ReaderConverters::RtfToText(const std::string& source, const std::string& target) {
+    lastFailure_ = SkipReason::Unreadable;
     std::string rtf;
     std::string text;
     if (!sys_.ReadFile(source, rtf) || !RtfToPlainText(sys_, rtf, text))
@@ -225,7 +243,20 @@ bool ReaderConverters::RtfToText(const std::string& source, const std::string& t
 bool ReaderConverters::DocToText(const std::string& source, const std::string& target) {
     std::string doc;
     std::string text;
-    if (!sys_.ReadFile(source, doc) || !DocToPlainText(sys_, doc, text))
+    lastFailure_ = SkipReason::Unreadable;
+    if (!sys_.ReadFile(source, doc))
         return false;
-    return sys_.WriteFile(target, text);
+    switch (ReadWordDocument(sys_, doc, text)) {
+    case DocProblem::None:
+        return sys_.WriteFile(target, text);
+    case DocProblem::NotWord:
+        lastFailure_ = SkipReason::NotWordDocument;
+        return false;
+    case DocProblem::Encrypted:
+        lastFailure_ = SkipReason::Encrypted;
+        return false;
+    case DocProblem::Damaged:
+        return false;
+    }
+    return false;
 }

@@ -63,7 +63,9 @@ public:
     explicit ReaderConverters(System& sys) : sys_(sys) {}
     bool RtfToText(const std::string& source, const std::string& target) override;
     bool DocToText(const std::string& source, const std::string& target) override;
+    SkipReason LastFailure() const override { return lastFailure_; }
 
 private:
     System& sys_;
+    SkipReason lastFailure_ = SkipReason::Unreadable;
 };

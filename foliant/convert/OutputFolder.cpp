@@ -71,12 +71,23 @@ std::string PieceNumberText(int32_t pieceCount) {
     return digits;
 }
 
+bool PieceWriter::Taken(const std::string& name) const {
+    if (perFileMode_ && namesUsed_.count(LowerAscii(name)) != 0)
+        return true;
+    std::string path = runFolder_ + name;
+    if (inputs_.empty() || !sys_.FileExists(path))
+        return false;
+    for (const std::string& input : inputs_)
+        if (sys_.SameFile(path, input))
+            return true;
+    return false;
+}
+
 std::string PieceWriter::NextPieceName() const {
-    if (!perFileMode_)
-        return bookName_ + PieceNumberText(state_.PieceCount) + ".txt";
-    std::string name = bookName_ + ".txt";
-    for (int n = 2; namesUsed_.count(LowerAscii(name)) != 0; ++n)
-        name = bookName_ + " (" + std::to_string(n) + ").txt";
+    std::string stem = perFileMode_ ? bookName_ : bookName_ + PieceNumberText(state_.PieceCount);
+    std::string name = stem + ".txt";
+    for (int n = 2; Taken(name); ++n)
+        name = stem + " (" + std::to_string(n) + ").txt";
     return name;
 }
 
@@ -84,15 +95,26 @@ bool PieceWriter::BeginPiece() {
     std::string name = NextPieceName();
     if (perFileMode_)
         namesUsed_.insert(LowerAscii(name));
-    std::unique_ptr<FileWriter> file = sys_.CreateForWriting(runFolder_ + name);
-    if (!file)
+    piecePath_ = runFolder_ + name;
+    std::unique_ptr<FileWriter> file = sys_.CreateForWriting(piecePath_);
+    if (!file) {
+        ++writeFailures_;
+        host_.PieceNotWritten(piecePath_);
         return false;
+    }
     piece_ = std::make_unique<BufferedWriter>(std::move(file));
     return true;
 }
 
 bool PieceWriter::AppendPiece(std::string_view bytes) {
-    return piece_ && piece_->Write(bytes);
+    if (!piece_)
+        return false;
+    if (piece_->Write(bytes))
+        return true;
+    piece_.reset();
+    ++writeFailures_;
+    host_.PieceNotWritten(piecePath_);
+    return false;
 }
 
 bool PieceWriter::EndPiece() {
@@ -103,5 +125,9 @@ bool PieceWriter::EndPiece() {
     piece_.reset();
     ++state_.PieceCount;
     host_.SetOverallProgress(OverallProgress(state_.PieceCount, state_.PieceEstimate));
+    if (!ok) {
+        ++writeFailures_;
+        host_.PieceNotWritten(piecePath_);
+    }
     return ok;
 }

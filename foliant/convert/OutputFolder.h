@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/RunHost.h"
 #include "convert/TextCutter.h"
@@ -44,8 +45,9 @@ int OverallProgress(int32_t pieceCount, int32_t pieceEstimate);
 
 // Writes pieces into the run folder. Numbered mode: book name and the
 // piece number in four digits (wider from 10000 on). Per-file mode: the
-// current book name; a name already written in this run gets " (2)",
-// " (3)", ... so that no piece of the run replaces another.
+// current book name. A name already written in this run, or one that
+// names an input of the run, gets " (2)", " (3)", ... so that no piece
+// replaces another piece or an input.
 class PieceWriter final : public PieceSink {
 public:
     PieceWriter(System& sys, RunHost& host, RunState& state, std::string runFolder,
@@ -55,6 +57,8 @@ public:
 
     // The stem of the names; per-file mode sets it for every input.
     void SetBookName(std::string bookName) { bookName_ = std::move(bookName); }
+    // The run's inputs, which no piece may be written over.
+    void ProtectInputs(std::vector<std::string> inputs) { inputs_ = std::move(inputs); }
 
     bool BeginPiece() override;
     bool AppendPiece(std::string_view bytes) override;
@@ -62,8 +66,12 @@ public:
 
     // The file name the next piece gets (without reserving it).
     std::string NextPieceName() const;
+    // Pieces that could not be written so far; each was told to the host.
+    int WriteFailures() const { return writeFailures_; }
 
 private:
+    bool Taken(const std::string& name) const;
+
     System& sys_;
     RunHost& host_;
     RunState& state_;
@@ -71,7 +79,10 @@ private:
     bool perFileMode_;
     std::string bookName_;
     std::set<std::string> namesUsed_;  // lower-cased, per-file mode
+    std::vector<std::string> inputs_;
     std::unique_ptr<BufferedWriter> piece_;
+    std::string piecePath_;
+    int writeFailures_ = 0;
 };
 
 // The number part of a numbered piece name.

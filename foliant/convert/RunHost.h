@@ -13,7 +13,8 @@ struct RunState {
     int32_t PieceEstimate = 0;  // estimated pieces of the run
 };
 
-enum class SkipReason { UnknownEnding, Unreadable };
+// Why an input yields no text.
+enum class SkipReason { UnknownEnding, Unreadable, NotWordDocument, Encrypted, NoText };
 
 // The desktop window, the command line and test scripts implement this.
 class RunHost {
@@ -40,6 +41,13 @@ public:
 
     // An input that yields nothing; the desktop window ignores this.
     virtual void InputSkipped(const std::string& /*path*/, SkipReason /*why*/) {}
+    // How much of the file being cut has been read, 0 to 100; the desktop
+    // window ignores this.
+    virtual void CutProgress(int /*percent*/) {}
+    // The run folder could not be made, or a piece could not be written;
+    // the run goes on. The desktop window ignores both.
+    virtual void RunFolderNotMade(const std::string& /*folder*/) {}
+    virtual void PieceNotWritten(const std::string& /*path*/) {}
 };
 
 // The converters of RTF and Word documents. Each writes the document's
@@ -49,4 +57,6 @@ public:
     virtual ~DocumentConverters() = default;
     virtual bool RtfToText(const std::string& source, const std::string& target) = 0;
     virtual bool DocToText(const std::string& source, const std::string& target) = 0;
+    // Why the last conversion that returned false failed.
+    virtual SkipReason LastFailure() const { return SkipReason::Unreadable; }
 };

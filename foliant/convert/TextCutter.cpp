@@ -2,6 +2,7 @@
 #include "convert/TextCutter.h"
 
 #include <algorithm>
+#include <bitset>
 
 #include "convert/TextStreams.h"
 
@@ -58,8 +59,54 @@ CutResult CopyWhole(LineReader& in, PieceSink& sink, const std::function<void()>
     return sink.EndPiece() ? CutResult::Done : CutResult::Failed;
 }
 
-CutResult CutLines(LineReader& in, const CutSettings& cut, PieceSink& sink,
-                   const std::function<void()>& pump) {
+// Tells how much of a file of known size has been read.
+class CountingReader final : public FileReader {
+public:
+    CountingReader(std::unique_ptr<FileReader> file, int64_t size,
+                   const std::function<void(int)>& progress)
+        : file_(std::move(file)), size_(size), progress_(progress) {}
+    bool Read(char* buffer, size_t capacity, size_t& got) override {
+        bool ok = file_->Read(buffer, capacity, got);
+        read_ += static_cast<int64_t>(got);
+        int percent = static_cast<int>(std::min<int64_t>(read_ * 100 / size_, 100));
+        if (percent > told_) {
+            told_ = percent;
+            progress_(percent);
+        }
+        return ok;
+    }
+
+private:
+    std::unique_ptr<FileReader> file_;
+    int64_t size_;
+    const std::function<void(int)>& progress_;
+    int64_t read_ = 0;
+    int told_ = -1;
+};
+
+// The lead bytes of the ANSI code page; none in a single-byte one.
+std::bitset<256> AnsiLeadBytes(System& sys) {
+    std::bitset<256> lead;
+    for (int b = 0x80; b <= 0xff; ++b)
+        if (sys.IsLeadByte(kAnsiCodePage, static_cast<unsigned char>(b)))
+            lead.set(static_cast<size_t>(b));
+    return lead;
+}
+
+// True when 'at' falls between the lead and the trail byte of one
+// character. 'from' must be a character boundary: a trail byte can look
+// like a lead byte, so only a walk from a known boundary tells them apart.
+bool SplitsCharacter(std::string_view text, size_t from, size_t at,
+                     const std::bitset<256>& lead) {
+    size_t i = from;
+    while (i < at)
+        i += lead.test(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    return i > at;
+}
+
+CutResult CutLines(LineReader& in, const CutSettings& cut, const std::bitset<256>& lead,
+                   PieceSink& sink, const std::function<void()>& pump) {
+    const bool doubleByte = lead.any();
     const size_t S = static_cast<size_t>(cut.pieceSize);
     const size_t W = static_cast<size_t>(cut.window);
     const size_t K = static_cast<size_t>(cut.joint);
@@ -79,9 +126,18 @@ CutResult CutLines(LineReader& in, const CutSettings& cut, PieceSink& sink,
         std::string_view window(pending.data() + head + S - W, W);
         size_t e = static_cast<size_t>(FindCutWord(window, cut.cutWords));
         size_t length = e > 0 ? S - W + e : S;
+        // In a double-byte code page neither the cut nor the start of the
+        // joint bytes may split a character; the pending text always
+        // starts on a character boundary. A piece that would be left
+        // empty keeps its one whole character instead.
+        if (doubleByte && SplitsCharacter(pending, head, head + length, lead))
+            length = length > 1 ? length - 1 : length + 1;
+        size_t next = head + length - std::min(K, length - 1);
+        if (doubleByte && SplitsCharacter(pending, head, next, lead))
+            next = next - 1 > head ? next - 1 : next + 1;
         if (!sink.WritePiece(std::string_view(pending.data() + head, length)))
             return CutResult::Failed;
-        head += length - K;
+        head = next;
         if (head > pending.size() / 2) {
             pending.erase(0, head);
             head = 0;
@@ -131,12 +187,16 @@ int32_t FindCutWord(std::string_view window, const std::vector<std::string>& cut
 }
 
 CutResult CutTextFile(System& sys, const std::string& path, const CutSettings& cut,
-                      PieceSink& sink, const std::function<void()>& pump) {
+                      PieceSink& sink, const std::function<void()>& pump,
+                      const std::function<void(int)>& progress) {
     std::unique_ptr<FileReader> file = sys.OpenForReading(path);
     if (!file)
         return CutResult::Missing;
+    int64_t size = 0;
+    if (progress && sys.FileSize(path, size) && size > 0)
+        file = std::make_unique<CountingReader>(std::move(file), size, progress);
     LineReader in(std::move(file));
     if (cut.pieceSize < 1)
         return CopyWhole(in, sink, pump);
-    return CutLines(in, cut, sink, pump);
+    return CutLines(in, cut, AnsiLeadBytes(sys), sink, pump);
 }

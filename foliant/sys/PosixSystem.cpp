@@ -5,12 +5,16 @@
 // 1252 and 437), so other Windows set-ups can be tried on Linux.
 #include "sys/System.h"
 
+#include <bitset>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <ctime>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,6 +67,63 @@ std::string Convert(std::string_view in, const std::string& from, const std::str
     }
     iconv_close(cd);
     return out;
+}
+
+// The lead bytes of a code page. The four East Asian ANSI code pages are
+// known; any other is asked of iconv: a byte that iconv finds incomplete on
+// its own opens a longer character.
+std::bitset<256> LeadBytesOf(int codePage) {
+    std::bitset<256> lead;
+    auto range = [&lead](int first, int last) {
+        for (int b = first; b <= last; ++b)
+            lead.set(static_cast<size_t>(b));
+    };
+    switch (codePage) {
+    case 932:
+        range(0x81, 0x9f);
+        range(0xe0, 0xfc);
+        return lead;
+    case 936:
+    case 949:
+    case 950:
+        range(0x81, 0xfe);
+        return lead;
+    case kUtf8CodePage:
+        return lead;
+    default:
+        break;
+    }
+    iconv_t cd = iconv_open("UTF-16LE", IconvName(codePage).c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return lead;
+    for (int b = 0x80; b <= 0xff; ++b) {
+        char in = static_cast<char>(b);
+        char out[8];
+        char* src = &in;
+        char* dst = out;
+        size_t srcLeft = 1;
+        size_t dstLeft = sizeof out;
+        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1) &&
+            errno == EINVAL)
+            lead.set(static_cast<size_t>(b));
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return lead;
+}
+
+// The character set of the user's locale, without changing the program's
+// own; UTF-8 when the locale names none beyond ASCII.
+std::string TerminalCodeset() {
+    std::string codeset = "UTF-8";
+    locale_t user = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+    if (user != static_cast<locale_t>(0)) {
+        const char* name = nl_langinfo_l(CODESET, user);
+        if (name != nullptr && *name != '\0' && std::string(name) != "ANSI_X3.4-1968")
+            codeset = name;
+        freelocale(user);
+    }
+    return codeset;
 }
 
 // A FILE* owned for the life of the object.
@@ -254,7 +315,42 @@ public:
         return Convert(utf16le, "UTF-16LE", IconvName(Resolve(codePage)), 2, "?");
     }
 
+    bool IsLeadByte(int codePage, unsigned char byte) override {
+        int number = Resolve(codePage);
+        auto known = leadBytes_.find(number);
+        if (known == leadBytes_.end())
+            known = leadBytes_.emplace(number, LeadBytesOf(number)).first;
+        return known->second.test(byte);
+    }
+
+    bool SameFile(const std::string& a, const std::string& b) override {
+        struct stat sa;
+        struct stat sb;
+        return stat(NativePath(a).c_str(), &sa) == 0 && stat(NativePath(b).c_str(), &sb) == 0 &&
+               sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    }
+
+    // "Z:\tmp\x" -> "/tmp/x", left in the ANSI code page.
+    std::string DisplayPath(const std::string& path) override {
+        std::string p = path;
+        if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0])))
+            p.erase(0, 2);
+        for (char& c : p)
+            if (c == '\\')
+                c = '/';
+        return p;
+    }
+
+    std::string TerminalText(const std::string& ansi) override {
+        if (terminalCodeset_.empty())
+            terminalCodeset_ = TerminalCodeset();
+        return Convert(ToUtf16Le(ansi, kAnsiCodePage), "UTF-16LE", terminalCodeset_, 2, "?");
+    }
+
 private:
+    std::map<int, std::bitset<256>> leadBytes_;
+    std::string terminalCodeset_;
+
     int Resolve(int codePage) {
         if (codePage == kAnsiCodePage)
             return AnsiCodePage();
@@ -275,12 +371,7 @@ private:
 
     // "C:\Out\Book" -> "/Out/Book"; relative paths stay relative.
     std::string NativePath(const std::string& path) {
-        std::string p = path;
-        if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0])))
-            p.erase(0, 2);
-        for (char& c : p)
-            if (c == '\\')
-                c = '/';
+        std::string p = DisplayPath(path);
         bool ascii = true;
         for (char c : p)
             if (static_cast<unsigned char>(c) >= 0x80)

@@ -80,6 +80,29 @@ public:
     // code page cannot hold become '?'; undecodable bytes become U+FFFD.
     virtual std::string ToUtf16Le(std::string_view text, int codePage) = 0;
     virtual std::string FromUtf16Le(std::string_view utf16le, int codePage) = 0;
+
+    // True when 'byte' opens a two-byte character in the code page (the
+    // double-byte ANSI code pages of East Asian systems); false in every
+    // single-byte code page.
+    virtual bool IsLeadByte(int /*codePage*/, unsigned char /*byte*/) { return false; }
+    // True when both paths name one existing file, however they are spelt.
+    // This fallback compares the spellings, ignoring ASCII letter case.
+    virtual bool SameFile(const std::string& a, const std::string& b) {
+        if (a.size() != b.size())
+            return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+            char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
+            if (x != y)
+                return false;
+        }
+        return FileExists(a);
+    }
+    // A path in the core's form as the user of this host writes it, still
+    // in the ANSI code page: for messages.
+    virtual std::string DisplayPath(const std::string& path) { return path; }
+    // Text of the ANSI code page in the encoding of the user's terminal.
+    virtual std::string TerminalText(const std::string& ansi) { return ansi; }
 };
 
 // The implementation for the platform this build runs on.

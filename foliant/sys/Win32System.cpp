@@ -244,7 +244,36 @@ public:
         return out;
     }
 
+    bool IsLeadByte(int codePage, unsigned char byte) override {
+        return IsDBCSLeadByteEx(WindowsCodePage(codePage), byte) != 0;
+    }
+
+    // One file when the volume and the file index agree.
+    bool SameFile(const std::string& a, const std::string& b) override {
+        BY_HANDLE_FILE_INFORMATION ia;
+        BY_HANDLE_FILE_INFORMATION ib;
+        return FileInformation(a, ia) && FileInformation(b, ib) &&
+               ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+               ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+    }
+
+    // A console shows its own code page; a file or pipe gets ANSI.
+    std::string TerminalText(const std::string& ansi) override {
+        UINT console = GetConsoleOutputCP();
+        HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (console == 0 || console == GetACP() || GetFileType(out) != FILE_TYPE_CHAR)
+            return ansi;
+        return FromUtf16Le(ToUtf16Le(ansi, kAnsiCodePage), static_cast<int>(console));
+    }
+
 private:
+    static bool FileInformation(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+        FileHandle f(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                 FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        return f.valid() && GetFileInformationByHandle(f.get(), &info) != 0;
+    }
+
     static bool WriteInPlace(const std::string& path, std::string_view bytes) {
         FileHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -219,4 +219,40 @@ TEST_F(ExtractCommand, BadUsageExitsWithTwo) {
         EXPECT_EQ(Run(args).exitCode, 2) << args;
 }
 
+// Messages of the extraction core name paths as the host writes them and
+// reach the terminal in its encoding, though the core holds Windows paths
+// and Windows-1252 texts.
+TEST_F(ExtractCommand, MessagesShowHostPathsInTheTerminalsEncoding) {
+    ZipBuilder zip;
+    ZipEntrySpec bad;
+    bad.name = "text.txt";
+    bad.data = "stored text";
+    bad.uncompressedSize = static_cast<uint32_t>(bad.data.size());
+    bad.crc = 0x12345678;  // not the text's
+    zip.entries.push_back(bad);
+    temp.Write("bad.zip", zip.Build());
+    ASSERT_EQ(Pack("--zip bad.zip").exitCode, 0);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    Result crc = Run("extract sfx.exe out");
+    EXPECT_NE(crc.exitCode, 0);
+    EXPECT_NE(crc.err.find("Error de CRC32 en " + Native("out/text.txt") + "\n"),
+              std::string::npos)
+        << crc.err;
+    EXPECT_EQ(crc.err.find("Z:"), std::string::npos) << crc.err;
+
+    ZipBuilder odd;
+    ZipEntrySpec unknown;
+    unknown.name = "odd.bin";
+    unknown.method = 99;
+    unknown.data = "????";
+    unknown.uncompressedSize = 4;
+    odd.entries.push_back(unknown);
+    temp.Write("odd.zip", odd.Build());
+    ASSERT_EQ(Pack("--zip odd.zip").exitCode, 0);
+    Result method = Run("extract sfx.exe out2");
+    unsetenv("LC_ALL");
+    EXPECT_NE(method.err.find("Tipo de compresi\xc3\xb3n desconocida"), std::string::npos)
+        << method.err;
+}
+
 }  // namespace

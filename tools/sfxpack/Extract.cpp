@@ -1,6 +1,6 @@
 // "sfxpack extract": the stub's extraction run with a console for a dialog.
 // Every entry is selected, the questions are answered from the options and
-// the messages go to standard error.
+// the messages go to standard error, as the user's terminal shows them.
 #include <iostream>
 #include <vector>
 
@@ -10,6 +10,7 @@
 #include "SFXProcs.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
+#include "sys/SfxSystem.h"
 
 namespace {
 
@@ -22,12 +23,12 @@ public:
     int ShowMessage(const std::string& text, const std::string& caption, uint32_t,
                     bool ownedByDialog) override {
         if (caption == kErrorCaption) {
-            err_ << text << "\n";
+            err_ << Shown(text) << "\n";
             return kAnswerOk;
         }
         if (!ownedByDialog)
             return kAnswerOk;
-        err_ << text << "\n";
+        err_ << Shown(text) << "\n";
         return kAnswerCancel;
     }
     [[noreturn]] void EndProgram(int exitCode) override { throw ProgramExit{exitCode}; }
@@ -38,13 +39,13 @@ public:
     }
 
     int AskOverwrite(const std::string& target) override {
-        err_ << "sfxpack: kept the existing " << target << "\n";
+        err_ << "sfxpack: kept the existing " << Shown(target) << "\n";
         return kAnswerKeepFile;
     }
     // The password of the options is already in place; asking means it is
     // missing or wrong.
     int AskPassword(const std::string& target) override {
-        err_ << "sfxpack: missing or wrong password for " << target << "\n";
+        err_ << "sfxpack: missing or wrong password for " << Shown(target) << "\n";
         Vars.CurrentPassword.clear();
         return kAnswerCancel;
     }
@@ -52,10 +53,14 @@ public:
     void ReportUnextracted() const {
         for (const Item& item : items)
             if (item.selected)
-                err_ << "sfxpack: not extracted: " << item.name << "\n";
+                err_ << "sfxpack: not extracted: " << Shown(item.name) << "\n";
     }
 
 private:
+    static std::string Shown(const std::string& text) {
+        return PlatformSfxSystem().ConsoleText(text);
+    }
+
     std::ostream& err_;
 };
 

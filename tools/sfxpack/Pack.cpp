@@ -30,7 +30,7 @@ public:
     int ShowMessage(const std::string& text, const std::string& caption, uint32_t,
                     bool) override {
         if (caption == "Error...")
-            err_ << text << "\n";
+            err_ << PlatformSfxSystem().ConsoleText(text) << "\n";
         return 1;
     }
     void AddListItem(const std::string&, size_t, uint32_t, bool) override {}
@@ -299,7 +299,7 @@ bool OpenSelfExtractor(const std::string& file, SfxHost& host, std::ostream& err
     Vars.ArchivePath = CorePathOf(file);
     Vars.ArchiveFile = PlatformSfxSystem().OpenRead(Vars.ArchivePath);
     if (!Vars.ArchiveFile) {
-        err << "Error leyendo archivo " << Vars.ArchivePath << "\n";
+        err << PlatformSfxSystem().ConsoleText("Error leyendo archivo " + Vars.ArchivePath) << "\n";
         return false;
     }
     Vars.OverlayStart =

@@ -10,6 +10,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <spawn.h>
 #include <string>
 #include <sys/stat.h>
@@ -47,6 +49,67 @@ bool ConvertOne(const std::string& from, const std::string& to, const std::strin
         return false;
     out.assign(buffer, dst - buffer);
     return true;
+}
+
+// A whole text from one character set to another; a byte that does not
+// convert becomes "?".
+std::string ConvertText(const std::string& from, const std::string& to, const std::string& in) {
+    iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return in;
+    std::string out;
+    char buffer[1024];
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    while (srcLeft > 0) {
+        char* dst = buffer;
+        size_t dstLeft = sizeof buffer;
+        size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buffer, static_cast<size_t>(dst - buffer));
+        if (rc != static_cast<size_t>(-1) || errno == E2BIG)
+            continue;
+        ++src;
+        --srcLeft;
+        out += '?';
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return out;
+}
+
+// The character set of the user's locale, leaving the program's own
+// alone; UTF-8 when the locale names nothing beyond ASCII.
+std::string TerminalCodeset() {
+    std::string codeset = "UTF-8";
+    locale_t user = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+    if (user != static_cast<locale_t>(0)) {
+        const char* name = nl_langinfo_l(CODESET, user);
+        if (name != nullptr && *name != '\0' && std::string(name) != "ANSI_X3.4-1968")
+            codeset = name;
+        freelocale(user);
+    }
+    return codeset;
+}
+
+// "Z:\tmp\x" within a line of text becomes "/tmp/x": the drive this seam
+// gives host paths is dropped and backslashes up to the line's end turn
+// into slashes.
+std::string HostPathsIn(const std::string& text) {
+    std::string out;
+    bool inPath = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n' || c == '"')
+            inPath = false;
+        if (!inPath && c == 'Z' && text.compare(i, 3, "Z:\\") == 0 &&
+            (i == 0 || !std::isalnum(static_cast<unsigned char>(text[i - 1])))) {
+            inPath = true;
+            ++i;  // the colon; the backslash follows as a slash
+            continue;
+        }
+        out += inPath && c == '\\' ? '/' : c;
+    }
+    return out;
 }
 
 // Length of the UTF-8 sequence starting with this byte; 0 when invalid.
@@ -343,6 +406,11 @@ public:
     }
     unsigned DriveType(const std::string&) override { return 3; }
     bool VolumeLabel(const std::string&, std::string&) override { return false; }
+
+    std::string ConsoleText(const std::string& text) override {
+        static const std::string terminal = TerminalCodeset();
+        return ConvertText(CodePageName(AnsiCodePage()), terminal, HostPathsIn(text));
+    }
 
 private:
     static constexpr int kFileNotFound = 2;

@@ -104,6 +104,11 @@ public:
     virtual bool VolumeLabel(const std::string& /*root*/, std::string& /*label*/) {
         return false;
     }
+
+    // A text of the core (ANSI, paths in Windows form) as a console tool
+    // shows it: paths as the host writes them, characters in the encoding
+    // of the user's terminal.
+    virtual std::string ConsoleText(const std::string& text) { return text; }
 };
 
 // The implementation for the platform this build runs on.

@@ -147,17 +147,7 @@ public:
         return out;
     }
     std::string Utf8ToAnsi(const std::string& text) override {
-        if (text.empty())
-            return text;
-        int wide = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
-        std::vector<wchar_t> chars(static_cast<size_t>(wide) + 1);
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), chars.data(),
-                            wide);
-        int bytes = WideCharToMultiByte(CP_ACP, 0, chars.data(), wide, nullptr, 0, "_", nullptr);
-        std::string out(static_cast<size_t>(bytes), '\0');
-        WideCharToMultiByte(CP_ACP, 0, chars.data(), wide, out.data(), bytes, "_", nullptr);
-        return out;
+        return Recode(text, CP_UTF8, CP_ACP, "_");
     }
 
     // --- Start-up, starting the command and the clean-up after it ---
@@ -227,6 +217,32 @@ public:
             return false;
         label = buffer;
         return true;
+    }
+
+    // A console shows its own code page; a file or pipe gets ANSI.
+    std::string ConsoleText(const std::string& text) override {
+        UINT console = GetConsoleOutputCP();
+        if (console == 0 || console == GetACP() ||
+            GetFileType(GetStdHandle(STD_ERROR_HANDLE)) != FILE_TYPE_CHAR)
+            return text;
+        return Recode(text, CP_ACP, console, nullptr);
+    }
+
+private:
+    // Text from one code page to another through UTF-16; characters the
+    // target lacks become 'missing' (the system's default when null).
+    static std::string Recode(const std::string& text, UINT from, UINT to, const char* missing) {
+        if (text.empty())
+            return text;
+        int wide = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0);
+        std::vector<wchar_t> chars(static_cast<size_t>(wide) + 1);
+        MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), chars.data(),
+                            wide);
+        int bytes = WideCharToMultiByte(to, 0, chars.data(), wide, nullptr, 0, missing, nullptr);
+        std::string out(static_cast<size_t>(bytes), '\0');
+        WideCharToMultiByte(to, 0, chars.data(), wide, out.data(), bytes, missing, nullptr);
+        return out;
     }
 };
 

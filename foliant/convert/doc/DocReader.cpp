@@ -20,28 +20,41 @@ std::string_view Slice(std::string_view stream, uint32_t fc, uint32_t lcb) {
 
 }  // namespace
 
-bool DocToPlainText(System& sys, std::string_view doc, std::string& text) {
+DocProblem ReadWordDocument(System& sys, std::string_view doc, std::string& text) {
     text.clear();
     CompoundFile file;
     std::string wordDocument, table;
     if (!file.Open(doc) || !file.ReadStream("WordDocument", wordDocument))
-        return false;
+        return DocProblem::NotWord;
     Fib fib;
-    if (ReadFib(wordDocument, fib) != FibResult::Ok)
-        return false;
+    switch (ReadFib(wordDocument, fib)) {
+    case FibResult::Ok:
+        break;
+    case FibResult::NotWord:
+    case FibResult::TooOld:
+        return DocProblem::NotWord;
+    case FibResult::Encrypted:
+        return DocProblem::Encrypted;
+    case FibResult::Damaged:
+        return DocProblem::Damaged;
+    }
     if (!file.ReadStream(fib.tableIs1Table ? "1Table" : "0Table", table))
-        return false;
+        return DocProblem::Damaged;
     std::string_view clx = Slice(table, fib.fcClx, fib.lcbClx);
     std::vector<Piece> pieces;
     if (clx.empty() || !ReadPieceTable(clx, pieces))
-        return false;
+        return DocProblem::Damaged;
     Formatting formatting(Slice(table, fib.fcPlcfBteChpx, fib.lcbPlcfBteChpx),
                           Slice(table, fib.fcPlcfBtePapx, fib.lcbPlcfBtePapx), wordDocument);
     std::string utf16;
     if (!ReadDocumentText(wordDocument, pieces, fib.ccpText, formatting, utf16))
-        return false;
+        return DocProblem::Damaged;
     text = ToAnsiText(sys, utf16);
     if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)
         text += "\r\n";
-    return true;
+    return DocProblem::None;
+}
+
+bool DocToPlainText(System& sys, std::string_view doc, std::string& text) {
+    return ReadWordDocument(sys, doc, text) == DocProblem::None;
 }

@@ -10,3 +10,9 @@
 // with CR LF line ends. False for an encrypted, older, damaged or foreign
 // file.
 bool DocToPlainText(System& sys, std::string_view doc, std::string& text);
+
+enum class DocProblem { None, NotWord, Encrypted, Damaged };
+
+// DocToPlainText, telling why a file gives no text: not a Word 97-2003
+// document (another file, or an older Word), encrypted, or damaged.
+DocProblem ReadWordDocument(System& sys, std::string_view doc, std::string& text);

@@ -1,5 +1,6 @@
 // foliant-batch as a user runs it: the real program on real files, its
-// exit codes, what it prints where, and that it never writes main.ini.
+// exit codes, what it prints where and in which encoding, its progress on
+// a terminal, and that it never writes main.ini nor any of its inputs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <pty.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -193,6 +195,110 @@ TEST_F(BatchTest, CtrlCStopsBetweenFiles) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(Get("stdout.txt"), "User stop the output.\n");
     EXPECT_FALSE(fs::exists(root / ("out/B/f" + std::to_string(files - 1) + ".txt")));
+}
+
+std::string Lines(size_t bytes) {
+    std::string text;
+    for (int i = 0; text.size() < bytes; ++i)
+        text += "line " + std::to_string(i) + " of a longer text to be read by the run\r\n";
+    return text;
+}
+
+TEST_F(BatchTest, AnInputInsideTheRunFolderIsNeverTruncated) {
+    const std::string big = Lines(216000);
+    Put("out/B/big.txt", big);
+    Result r = Run({"--book", "B", "--out", "out", "out/B/big.txt"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Get("out/B/big.txt"), big);
+    EXPECT_EQ(Get("out/B/big (2).txt"), big + "\r\n");
+}
+
+TEST_F(BatchTest, ABookFolderThatCannotBeMadeExitsWithFourAndNamesIt) {
+    Put("out/B", "a file where the book's folder would go");
+    Put("in/a.txt", "a");
+    Result r = Run({"--book", "B", "--out", "out", "in/a.txt"});
+    EXPECT_EQ(r.code, 4);
+    EXPECT_NE(r.err.find("cannot make the folder " + (root / "out" / "B").string() + "\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out.find("Output finished"), std::string::npos) << r.out;
+    EXPECT_EQ(Get("out/B"), "a file where the book's folder would go");
+
+    Result help = Run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("4 the book's folder could not be made"), std::string::npos);
+}
+
+TEST_F(BatchTest, EveryInputWithoutTextIsNamedWithTheReason) {
+    std::string doc = ReadAll(fs::path(DOCUMENTS_DATA_DIR) / "plain.doc");
+    for (size_t at = 512; at + 12 < doc.size(); at += 64)  // the FIB opens a (mini) sector
+        if (doc.compare(at, 2, "\xec\xa5") == 0) {
+            doc[at + 0x0b] = static_cast<char>(doc[at + 0x0b] | 0x01);  // fEncrypted
+            break;
+        }
+    Put("in/locked.doc", doc);
+    Put("in/fake.doc", "plain words, saved with the wrong ending");
+    Put("in/empty.txt", "");
+    Put("in/ok.txt", "ok");
+    Result r = Run({"--book", "B", "--out", "out", "in/locked.doc", "in/fake.doc",
+                    "in/empty.txt", "in/gone.txt", "in/ok.txt"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "foliant-batch: skipped in/locked.doc: encrypted\n"
+              "foliant-batch: skipped in/fake.doc: not a Word 97-2003 document\n"
+              "foliant-batch: skipped in/empty.txt: no text\n"
+              "foliant-batch: skipped in/gone.txt: cannot be read\n");
+    EXPECT_EQ(Get("out/B/ok.txt"), "ok\r\n\r\n");
+}
+
+TEST_F(BatchTest, MessagesReachTheTerminalInItsEncoding) {
+    Put("in/a.txt", "a");
+    setenv("LC_ALL", "C.UTF-8", 1);
+    Result r = Run({"--book", "Caf\xc3\xa9", "--out", "out", "in/a.txt"});
+    unsetenv("LC_ALL");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Output finished! Please copy the output files of Caf\xc3\xa9.\n");
+    EXPECT_EQ(Get("out/Caf\xc3\xa9/a.txt"), "a\r\n\r\n");
+}
+
+TEST_F(BatchTest, OnATerminalOneLineShowsHowFarTheFileHasGot) {
+    Put("in/big.txt", Lines(8u << 20));
+    std::string program = Program();
+    std::fflush(stdout);
+    int terminal = -1;
+    pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (chdir(root.c_str()) != 0)
+            _exit(99);
+        execl(program.c_str(), program.c_str(), "--book", "B", "--out", "out", "in/big.txt",
+              static_cast<char*>(nullptr));
+        _exit(98);
+    }
+    std::string seen;
+    char buffer[4096];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;)
+        seen.append(buffer, static_cast<size_t>(n));
+    close(terminal);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << seen;
+
+    // The line is redrawn in place and names the file as it was typed.
+    EXPECT_NE(seen.find("\r\033[K[  0%] processing:in/big.txt"), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("Z:"), std::string::npos);
+    // The share of the file read moves while the file is read.
+    int between = 0;
+    for (size_t at = seen.find(" ("); at != std::string::npos; at = seen.find(" (", at + 1)) {
+        int percent = std::atoi(seen.c_str() + at + 2);
+        if (percent > 0 && percent < 100 && seen.compare(at + 2 + std::to_string(percent).size(), 2, "%)") == 0)
+            ++between;
+    }
+    EXPECT_GT(between, 10) << seen;
+    EXPECT_NE(seen.find("\r\033[KOutput finished! Please copy the output files of B."),
+              std::string::npos)
+        << seen;
 }
 
 }  // namespace

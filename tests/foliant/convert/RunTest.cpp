@@ -3,6 +3,7 @@
 // the estimate, temporary files, and skipped inputs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -329,3 +330,117 @@ TEST_F(RunTest, TempFolderFallsBackToTheSystemFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Lines(size_t bytes) {
+    std::string text;
+    for (int i = 0; text.size() < bytes; ++i)
+        text += "line " + std::to_string(i) + " of an input that lies in the run folder\r\n";
+    return text;
+}
+
+// plain.doc with the encryption flag of its FIB set. The FIB opens the
+// main stream, so it starts on a (mini) sector boundary.
+std::string EncryptedWordDocument() {
+    std::string doc;
+    EXPECT_TRUE(PlatformSystem().ReadFile(std::string(DOCUMENTS_DATA_DIR "/plain.doc"), doc));
+    for (size_t at = 512; at + 12 < doc.size(); at += 64)
+        if (doc.compare(at, 2, "\xec\xa5") == 0) {
+            doc[at + 0x0b] = static_cast<char>(doc[at + 0x0b] | 0x01);
+            return doc;
+        }
+    ADD_FAILURE() << "no FIB in plain.doc";
+    return doc;
+}
+
+}  // namespace
+
+TEST_F(RunTest, InputsInsideTheRunFolderAreNeverWrittenOver) {
+    // Per-file mode: the piece named after the input is the input itself.
+    const std::string big = Lines(216000);
+    out.Write("Book/big.txt", big);
+    out.Write("Book/small.txt", "small");
+    host.files = {out.File("Book\\big.txt"), out.Path() + "\\Book\\.\\small.txt"};
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    EXPECT_EQ(Output("big.txt"), big);
+    EXPECT_EQ(Output("big (2).txt"), big + "\r\n");
+    EXPECT_EQ(Output("small.txt"), "small");
+    EXPECT_EQ(Output("small (2).txt"), "small\r\n\r\n");
+    EXPECT_TRUE(host.notWritten.empty());
+}
+
+TEST_F(RunTest, NumberedPiecesStepAroundAnInputOfTheSameName) {
+    UseCutting(1000, 0, 0);
+    const std::string text = Lines(5000);
+    out.Write("Book/Book0001.txt", text);
+    host.files = {out.File("Book\\Book0001.txt")};
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    EXPECT_EQ(Output("Book0001.txt"), text);
+    ASSERT_TRUE(OutputExists("Book0001 (2).txt"));
+    std::string joined;
+    for (int i = 0; i < state.PieceCount; ++i) {
+        std::string name = "Book" + PieceNumberText(i) + (i == 1 ? " (2)" : "") + ".txt";
+        std::string piece = Output(name);
+        ASSERT_GE(piece.size(), 2u) << name;
+        joined += piece.substr(0, piece.size() - 2);
+    }
+    EXPECT_EQ(joined, text);
+}
+
+TEST_F(RunTest, AFolderThatCannotBeMadeAndItsLostPiecesAreTold) {
+    out.Write("Book", "a file where the book's folder would go");
+    Input("a.txt", "a");
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    EXPECT_EQ(host.foldersNotMade, (std::vector<std::string>{out.Path() + "\\Book\\"}));
+    EXPECT_EQ(host.notWritten, (std::vector<std::string>{out.Path() + "\\Book\\a.txt"}));
+    EXPECT_TRUE(host.skipped.empty());
+}
+
+TEST_F(RunTest, InputsThatGiveNoTextAreToldWhy) {
+    in.Write("locked.doc", EncryptedWordDocument());
+    Input("empty.txt", "");
+    Input("fake.doc", "just some words, no Word document");
+    host.files.push_back(in.File("locked.doc"));
+    host.files.push_back(in.File("missing.txt"));
+    Input("report.pdf", "pdf");
+    Input("ok.txt", "ok");
+    ReaderConverters readers(sys);
+    ConversionRun run(sys, settings, lang, host, readers, state);
+    EXPECT_EQ(run.Cmd_Output(), RunOutcome::Finished);
+    EXPECT_EQ(host.skipped,
+              (std::vector<std::string>{in.File("empty.txt"), in.File("fake.doc"),
+                                        in.File("locked.doc"), in.File("missing.txt"),
+                                        in.File("report.pdf")}));
+    EXPECT_EQ(host.reasons,
+              (std::vector<SkipReason>{SkipReason::NoText, SkipReason::NotWordDocument,
+                                       SkipReason::Encrypted, SkipReason::Unreadable,
+                                       SkipReason::UnknownEnding}));
+    EXPECT_EQ(Output("ok.txt"), "ok\r\n\r\n");
+}
+
+TEST_F(RunTest, ProgressWithinAFileClimbsAsItIsRead) {
+    Input("big.txt", Lines(1 << 20));
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    ASSERT_GT(host.cutProgress.size(), 4u);
+    EXPECT_TRUE(std::is_sorted(host.cutProgress.begin(), host.cutProgress.end()));
+    EXPECT_EQ(host.cutProgress.back(), 100);
+    EXPECT_TRUE(std::any_of(host.cutProgress.begin(), host.cutProgress.end(),
+                            [](int p) { return p > 0 && p < 100; }));
+}
+
+TEST(PlatformSystem, SameFileLooksThroughSpellingsAndDisplayPathIsTheHostsForm) {
+    System& sys = PlatformSystem();
+    TempFolder dir;
+    dir.Write("a.txt", "a");
+    dir.Write("b.txt", "b");
+    EXPECT_TRUE(sys.SameFile(dir.File("a.txt"), dir.Path() + "\\.\\a.txt"));
+    EXPECT_FALSE(sys.SameFile(dir.File("a.txt"), dir.File("b.txt")));
+    EXPECT_FALSE(sys.SameFile(dir.File("a.txt"), dir.File("none.txt")));
+#ifdef _WIN32
+    EXPECT_EQ(sys.DisplayPath("C:\\Out\\x.txt"), "C:\\Out\\x.txt");
+#else
+    EXPECT_EQ(sys.DisplayPath("Z:\\tmp\\cli\\big.txt"), "/tmp/cli/big.txt");
+    EXPECT_EQ(sys.DisplayPath(dir.File("a.txt")), dir.Native() + "/a.txt");
+#endif
+}

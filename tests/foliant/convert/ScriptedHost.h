@@ -1,6 +1,7 @@
 // Test doubles of the run's surroundings: a host that answers from a
-// script and records what the run showed, and a system that forwards to
-// the real one but lets a test set TEMP.
+// script and records what the run showed, a sink that keeps the cutter's
+// pieces, and a system that forwards to the real one but lets a test set
+// TEMP.
 #pragma once
 
 #include <functional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "convert/RunHost.h"
+#include "convert/TextCutter.h"
 #include "sys/System.h"
 
 class ScriptedHost : public RunHost {
@@ -25,6 +27,10 @@ public:
     std::vector<int> overall;
     std::vector<int> perFile;
     std::vector<std::string> skipped;
+    std::vector<SkipReason> reasons;
+    std::vector<int> cutProgress;
+    std::vector<std::string> foldersNotMade;
+    std::vector<std::string> notWritten;
     std::string folderTitle;
     int focusCount = 0;
     int pumps = 0;
@@ -52,7 +58,28 @@ public:
         if (onPump)
             onPump();
     }
-    void InputSkipped(const std::string& path, SkipReason) override { skipped.push_back(path); }
+    void InputSkipped(const std::string& path, SkipReason why) override {
+        skipped.push_back(path);
+        reasons.push_back(why);
+    }
+    void CutProgress(int percent) override { cutProgress.push_back(percent); }
+    void RunFolderNotMade(const std::string& f) override { foldersNotMade.push_back(f); }
+    void PieceNotWritten(const std::string& path) override { notWritten.push_back(path); }
+};
+
+// Keeps every piece it is given.
+class RecordingSink : public PieceSink {
+public:
+    std::vector<std::string> pieces;
+    bool BeginPiece() override {
+        pieces.emplace_back();
+        return true;
+    }
+    bool AppendPiece(std::string_view bytes) override {
+        pieces.back().append(bytes);
+        return true;
+    }
+    bool EndPiece() override { return true; }
 };
 
 // The platform's system with chosen environment variables.
@@ -90,6 +117,11 @@ public:
     std::string FromUtf16Le(std::string_view t, int cp) override {
         return real_.FromUtf16Le(t, cp);
     }
+    bool IsLeadByte(int cp, unsigned char b) override { return real_.IsLeadByte(cp, b); }
+    bool SameFile(const std::string& a, const std::string& b) override {
+        return real_.SameFile(a, b);
+    }
+    std::string DisplayPath(const std::string& p) override { return real_.DisplayPath(p); }
 
 private:
     System& real_;

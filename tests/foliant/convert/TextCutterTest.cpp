@@ -6,26 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "ScriptedHost.h"
 #include "convert/TextCutter.h"
 #include "support/TempFolder.h"
 #include "sys/System.h"
 
 namespace {
-
-// Keeps every piece it is given.
-class RecordingSink : public PieceSink {
-public:
-    std::vector<std::string> pieces;
-    bool BeginPiece() override {
-        pieces.emplace_back();
-        return true;
-    }
-    bool AppendPiece(std::string_view bytes) override {
-        pieces.back().append(bytes);
-        return true;
-    }
-    bool EndPiece() override { return true; }
-};
 
 class TextCutterTest : public ::testing::Test {
 protected:

@@ -44,6 +44,10 @@ public:
         return real_.FromUtf16Le(utf16le, Resolve(codePage));
     }
 
+    bool IsLeadByte(int codePage, unsigned char byte) override {
+        return real_.IsLeadByte(Resolve(codePage), byte);
+    }
+
     // Text in UTF-8 as this system's ANSI code page holds it.
     std::string Ansi(std::string_view utf8) {
         return FromUtf16Le(ToUtf16Le(utf8, kUtf8CodePage), kAnsiCodePage);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iconv.h>
 #include <pty.h>
 #include <sstream>
 #include <string>
@@ -299,6 +300,99 @@ TEST_F(BatchTest, OnATerminalOneLineShowsHowFarTheFileHasGot) {
     EXPECT_NE(seen.find("\r\033[KOutput finished! Please copy the output files of B."),
               std::string::npos)
         << seen;
+}
+
+// Converts between character sets with iconv; false when any byte or
+// character does not convert.
+bool Iconv(const std::string& from, const std::string& to, const std::string& in,
+           std::string& out) {
+    iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    out.assign(in.size() * 4 + 16, '\0');
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char* dst = out.data();
+    size_t dstLeft = out.size();
+    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    out.resize(out.size() - dstLeft);
+    return rc == 0 && srcLeft == 0;
+}
+
+std::string Utf8(char32_t c) {
+    std::string s;
+    if (c < 0x80) {
+        s += static_cast<char>(c);
+    } else if (c < 0x800) {
+        s += static_cast<char>(0xc0 | (c >> 6));
+        s += static_cast<char>(0x80 | (c & 0x3f));
+    } else {
+        s += static_cast<char>(0xe0 | (c >> 12));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+        s += static_cast<char>(0x80 | (c & 0x3f));
+    }
+    return s;
+}
+
+// The run of the desktop configuration that cuts, in a Chinese and a
+// Japanese ANSI code page: every piece decodes on its own.
+TEST_F(BatchTest, PiecesOfDoubleByteTextEachDecodeInTheirCodePage) {
+    const std::string ini =
+        "[MainSettings]\r\nCutTypeNum=0\r\nSingleFileSize0=4097\r\nInOutFileSize0=33\r\n"
+        "CutWordNum=5\r\n[UserSettings]\r\nMyLagIndex=eng\r\nOpenFilesFilterIndex=4\r\n"
+        "KeepFileSize=7\r\nCutWord0=enter\r\nCutWord1=.\r\nCutWord2=?\r\nCutWord3=,\r\n"
+        "CutWord4=space\r\nCutWord5=)\r\nCutTypeIndex=0\r\nBookName=Shelf\r\n";
+    Put("cut.ini", ini);
+    for (int codePage : {936, 932}) {
+        SCOPED_TRACE(codePage);
+        std::string charset = "CP" + std::to_string(codePage);
+        // Kana and Han characters that the code page holds in two bytes.
+        std::vector<std::string> wide;
+        for (char32_t c = 0x3041; c <= 0x9fa5; c += (c < 0x3100 ? 1 : 37)) {
+            std::string bytes;
+            if (Iconv("UTF-8", charset, Utf8(c), bytes) && bytes.size() == 2)
+                wide.push_back(bytes);
+        }
+        ASSERT_GT(wide.size(), 200u);
+        std::string text;
+        uint32_t seed = 7;
+        while (text.size() < 120 * 1024) {
+            seed = seed * 1103515245u + 12345u;
+            size_t length = 10 + (seed >> 16) % 2000;
+            for (size_t i = 0; i < length; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                uint32_t pick = (seed >> 16) % 1000;
+                text += pick < 100 ? std::string(1, static_cast<char>('a' + pick % 26))
+                                   : wide[pick % wide.size()];
+            }
+            text += "\r\n";
+        }
+        std::string whole;
+        ASSERT_TRUE(Iconv(charset, "UTF-8", text, whole));
+        Put("in/cjk.txt", text);
+        fs::remove_all(root / "out" / "Shelf");
+
+        setenv("ANSI_CODEPAGE", std::to_string(codePage).c_str(), 1);
+        Result r = Run({"--ini", "cut.ini", "--out", "out", "in/cjk.txt"});
+        unsetenv("ANSI_CODEPAGE");
+        ASSERT_EQ(r.code, 0) << r.err;
+
+        int pieces = 0;
+        for (;; ++pieces) {
+            char name[32];
+            std::snprintf(name, sizeof name, "out/Shelf/Shelf%04d.txt", pieces);
+            if (!Has(name))
+                break;
+            std::string piece = Get(name);
+            ASSERT_GE(piece.size(), 2u);
+            piece.resize(piece.size() - 2);  // the CR LF after every piece
+            std::string decoded;
+            ASSERT_TRUE(Iconv(charset, "UTF-8", piece, decoded)) << name;
+            EXPECT_NE(whole.find(decoded), std::string::npos) << name;
+        }
+        EXPECT_GT(pieces, 25);
+    }
 }
 
 }  // namespace

@@ -47,6 +47,22 @@ std::string CleanStartPath(const std::string& field) {
     return result;
 }
 
+// The install command with its program named by full path, so that a
+// program of that name in the destination or the current folder is not
+// the one started.
+std::string InstallInfCommand(SfxSystem& system) {
+    bool nt = system.IsNtPlatform();
+    std::string command = nt ? kInstallInfNt : kInstallInfOther;
+    std::string folder = system.SystemProgramFolder();
+    if (folder.empty())
+        return command;
+    size_t programEnd = command.find(' ');
+    std::string program = IncludeTrailingBackslash(folder) + command.substr(0, programEnd);
+    if (program.find(' ') != std::string::npos)
+        program = "\"" + program + "\"";
+    return program + command.substr(programEnd);
+}
+
 }  // namespace
 
 std::string GetCommandField(int field) {
@@ -89,8 +105,7 @@ int RunAfterExtract() {
             system.ChangeDirectory(Vars.Destination);
         if (file.size() > kExtensionLength) {
             if (EndsWithInf(file))
-                code = system.StartCommandLine(
-                    (system.IsNtPlatform() ? kInstallInfNt : kInstallInfOther) + file);
+                code = system.StartCommandLine(InstallInfCommand(system) + file);
             else
                 code = system.ShellOpen(file, parameters, Vars.Destination);
         }

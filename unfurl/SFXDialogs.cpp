@@ -50,7 +50,26 @@ uint16_t Flags() { return Vars.Header.HeaderFlags(); }
 bool HasFlag(uint16_t flag) { return (Flags() & flag) != 0; }
 HWND Item(int id) { return GetDlgItem(Main.dialog, id); }
 
-int UnitsToPixels(int units) { return MulDiv(units, HIWORD(GetDialogBaseUnits()), 8); }
+// The vertical base unit is the height of the system font, which is what
+// GetDialogBaseUnits reports on Windows; Wine scales that report twice
+// above 96 DPI, so the font is measured here.
+int UnitsToPixels(int units) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, GetStockObject(SYSTEM_FONT));
+    TEXTMETRICA metrics{};
+    int height = GetTextMetricsA(screen, &metrics) ? metrics.tmHeight : HIWORD(GetDialogBaseUnits());
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(units, height, 8);
+}
+
+// Column widths are given for 96 DPI and follow the display's DPI.
+int ScaledWidth(int pixels) {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(pixels, dpi, 96);
+}
 
 // Moves a window's normal-position rectangle: its top too, or only its
 // bottom; a hidden window stays hidden.
@@ -115,8 +134,8 @@ void InsertColumn(HWND list, int index, const char* title, int width, int format
 
 void SetUpFileList(HIMAGELIST smallIcons) {
     HWND list = Item(IDC_FILE_LIST);
-    InsertColumn(list, 0, kColumnName, kNameColumnWidth, LVCFMT_LEFT);
-    InsertColumn(list, 1, kColumnSize, kSizeColumnWidth, LVCFMT_RIGHT);
+    InsertColumn(list, 0, kColumnName, ScaledWidth(kNameColumnWidth), LVCFMT_LEFT);
+    InsertColumn(list, 1, kColumnSize, ScaledWidth(kSizeColumnWidth), LVCFMT_RIGHT);
     ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     ListView_SetImageList(list, smallIcons, LVSIL_SMALL);
 }

@@ -1,5 +1,7 @@
 // Extraction to disk: the run over the dialog's list, and one entry into a
 // new file with its folders, overwrite policy, password, time and CRC check.
+#include <cstring>
+
 #include "SFXDefs.h"
 #include "SFXInflate.h"
 #include "SFXProcs.h"
@@ -19,6 +21,46 @@ bool ClimbsUp(const std::string& part) {
             return false;
     }
     return dots >= 2;
+}
+
+// Names Windows opens as devices, whatever the extension: CON, PRN, AUX,
+// NUL, and COM or LPT with one digit (superscript digits included). Spaces
+// before the extension are dropped before the compare, as Windows does.
+bool IsDeviceName(const std::string& part) {
+    std::string stem = part.substr(0, part.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    if (stem.size() == 3) {
+        for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+            if (EqualsIgnoringCase(stem, device))
+                return true;
+        return false;
+    }
+    if (stem.size() != 4)
+        return false;
+    std::string prefix = stem.substr(0, 3);
+    if (!EqualsIgnoringCase(prefix, "COM") && !EqualsIgnoringCase(prefix, "LPT"))
+        return false;
+    unsigned char digit = static_cast<unsigned char>(stem[3]);
+    // '1'..'9', and the superscripts one, two and three of code page 1252.
+    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+}
+
+// A component Windows cannot hold as it is: a device name, a forbidden
+// character, or a trailing dot or space (dropped silently, so the file
+// would get another name). A lone "." stays allowed, and the empty part
+// after a folder entry's final separator is not a name.
+bool IsWindowsUnfitName(const std::string& part) {
+    if (part.empty() || part == ".")
+        return false;
+    if (part.back() == '.' || part.back() == ' ')
+        return true;
+    for (char c : part) {
+        unsigned char code = static_cast<unsigned char>(c);
+        if ((code >= 1 && code <= 31) || (code != 0 && std::strchr("<>:\"|?*", c) != nullptr))
+            return true;
+    }
+    return IsDeviceName(part);
 }
 
 int DaysInMonth(int month, int year) {
@@ -121,7 +163,8 @@ bool IsSafeEntryName(const std::string& name) {
         size_t end = name.find_first_of("\\/", start);
         if (end == std::string::npos)
             end = name.size();
-        if (ClimbsUp(name.substr(start, end - start)))
+        std::string part = name.substr(start, end - start);
+        if (ClimbsUp(part) || IsWindowsUnfitName(part))
             return false;
         start = end + 1;
     }

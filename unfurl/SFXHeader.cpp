@@ -69,13 +69,16 @@ std::string ReplaceTempMarkers(const std::string& spec) {
     return result + spec.substr(from);
 }
 
+// The folder is made here, by a call that fails when the name is taken, so
+// a folder, link or junction someone else put there is never used.
 void ChooseVolatileFolder() {
     std::string prefix = TempFolder() + kVolatilePrefix;
-    for (int i = 0; i < kVolatileNameCount; ++i) {
+    bool canCreate = FolderExists(TempFolder());
+    for (int i = 0; canCreate && i < kVolatileNameCount; ++i) {
         char digits[8];
         std::snprintf(digits, sizeof digits, "%05d", i);
         std::string candidate = prefix + digits;
-        if (!PathExists(candidate)) {
+        if (Vars.system->CreateFolder(candidate)) {
             Vars.Destination = IncludeTrailingBackslash(candidate);
             Vars.DestinationIsVolatile = true;
             Vars.VolatileFolderPath = Vars.Destination;

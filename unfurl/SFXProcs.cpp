@@ -43,8 +43,13 @@ void CloseAtProcessEnd() {
         Vars.host->ShowMessage(FillPlaceholder(kMsgCannotClose, Vars.ArchivePath), kErrorCaption,
                                kStyleIconStop | kStyleTaskModal, false);
     Vars.ArchiveFile.reset();
+    // Closed before it is removed: an open file cannot be deleted.
+    Vars.StagingFile.reset();
     if (!Vars.StagingName.empty() && Vars.system->PathExists(Vars.StagingName))
         Vars.system->RemoveFile(Vars.StagingName);
+    // A volatile folder nothing was extracted into is not left behind.
+    if (Vars.DestinationIsVolatile)
+        Vars.system->RemoveEmptyFolder(ExcludeTrailingBackslashes(Vars.VolatileFolderPath));
 }
 
 void ReportError(const std::string& message) {

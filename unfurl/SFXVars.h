@@ -54,6 +54,8 @@ struct SfxVars {
     // Name of the temporary file entries of a spanned archive are copied
     // into; made once, reused for every entry.
     std::string StagingName;
+    // The staging file while it is being filled; then it is ArchiveFile.
+    std::unique_ptr<SfxFile> StagingFile;
 
     // Shared by the dialogs and extraction: the password kept from one
     // encrypted entry to the next (at most 80 characters), and the user's

@@ -113,6 +113,19 @@ void ChooseStagingName() {
     Vars.StagingName = name;
 }
 
+// The staging file is always created new. When its name was taken since it
+// was chosen (or since the last entry), another name is chosen.
+void CreateStagingFile() {
+    constexpr int kAttempts = 8;
+    for (int attempt = 0; attempt < kAttempts && !Vars.StagingFile; ++attempt) {
+        if (Vars.StagingName.empty() || attempt > 0)
+            ChooseStagingName();
+        Vars.StagingFile = Vars.system->CreateTemporary(Vars.StagingName);
+    }
+    if (!Vars.StagingFile)
+        ReportFatal(FillPlaceholder(kMsgWriteError, Vars.StagingName));
+}
+
 }  // namespace
 
 std::string VolumeNumberText(unsigned diskIndex) {
@@ -173,12 +186,11 @@ void EnsureVolume(unsigned diskIndex) {
         SwitchVolume(diskIndex);
 }
 
+// The file being filled stays in Vars.StagingFile, where the clean-up at
+// process end closes it before removing it.
 void StageEntry(uint64_t& position, std::unique_ptr<SfxFile>& previous) {
-    if (Vars.StagingName.empty())
-        ChooseStagingName();
-    std::unique_ptr<SfxFile> staging = Vars.system->CreateTemporary(Vars.StagingName);
-    if (!staging)
-        ReportFatal(FillPlaceholder(kMsgWriteError, Vars.StagingName));
+    CreateStagingFile();
+    SfxFile* staging = Vars.StagingFile.get();
     Vars.ArchiveFile->Seek(position);
 
     uint8_t local[kLocalHeaderSize];
@@ -195,7 +207,7 @@ void StageEntry(uint64_t& position, std::unique_ptr<SfxFile>& previous) {
 
     staging->Seek(0);
     previous = std::move(Vars.ArchiveFile);
-    Vars.ArchiveFile = std::move(staging);
+    Vars.ArchiveFile = std::move(Vars.StagingFile);
     position = 0;
 }
 

@@ -19,9 +19,23 @@ constexpr size_t kImageHeaderBytes = 4096;
 
 DialogHost Host;
 
+// Libraries loaded from now on come from the system folder only, never from
+// the folder the program was started from (a Downloads folder may hold a
+// planted DLL). The call exists from Windows 8, and on 7 with an update;
+// elsewhere the current folder at least leaves the search.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
+    constexpr DWORD kSearchSystem32 = 0x00000800;   // LOAD_LIBRARY_SEARCH_SYSTEM32
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesProc>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (!setDefault || !setDefault(kSearchSystem32))
+        SetDllDirectoryA("");
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RestrictDllSearch();
     SfxSystem& system = PlatformSfxSystem();
     ResetVars(system, Host);
     SetTicksVariable();

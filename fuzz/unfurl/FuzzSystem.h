@@ -33,6 +33,7 @@ public:
     int ShellOpen(const std::string&, const std::string&, const std::string&) override { return 2; }
     int StartCommandLine(const std::string&) override { return 2; }
     bool IsNtPlatform() override { return true; }
+    std::string SystemProgramFolder() override { return "C:\\Windows\\system32"; }
     bool WriteRegistryText(RegistryRoot, const std::string&, const std::string&,
                            const std::string&) override {
         return false;

@@ -210,6 +210,39 @@ TEST_F(ExtractCommand, NamesPointingOutsideTheDestinationWriteNothingThere) {
     EXPECT_FALSE(temp.Exists("dest/up.txt"));
 }
 
+// Names Windows would open as devices or could not hold are refused on every
+// host, though Linux could write them; the other entries are extracted.
+TEST_F(ExtractCommand, ReservedAndUnfitWindowsNamesAreRefused) {
+    const std::vector<std::string> refused = {"CON",    "nul.txt", "Aux.c",        "COM1.log",
+                                              "lpt9",   "dir/PRN.txt", "trail.",   "space ",
+                                              "bad|pipe.txt", "q?.txt", "star*.txt"};
+    const std::map<std::string, std::string> ordinary = {
+        {"readme.txt", "read me"}, {"dir/notes.txt", "notes"}, {"console.txt", "not a device"},
+        {"com10.log", "ten"}};
+    // Linux holds all of these names, so Info-ZIP packs them as they are.
+    for (const std::string& name : refused)
+        temp.Write("names/" + name, "device");
+    for (const auto& [name, data] : ordinary)
+        temp.Write("names/" + name, data);
+    ASSERT_EQ(Shell("cd names && zip -q -r ../names.zip ."), 0);
+    std::map<std::string, std::string> expected;
+    for (const auto& [name, data] : ordinary)
+        expected[name] = data;
+
+    ASSERT_EQ(Pack("--zip names.zip").exitCode, 0);
+    Result extract = Run("extract sfx.exe dest");
+    EXPECT_EQ(extract.exitCode, 1);
+    std::map<std::string, std::string> written;
+    for (const auto& [name, state] : Tree(Native("dest")))
+        written[name] = state.bytes;
+    EXPECT_EQ(written, expected);
+    for (std::string name : refused) {
+        std::replace(name.begin(), name.end(), '/', '\\');
+        EXPECT_NE(extract.err.find("Error en directorio " + name + "\n"), std::string::npos)
+            << name << "\n" << extract.err;
+    }
+}
+
 TEST_F(ExtractCommand, BadUsageExitsWithTwo) {
     temp.Write("f.txt", "x");
     for (const char* args : {"extract", "extract sfx.exe", "extract a b c",

@@ -78,6 +78,7 @@ TEST_F(SfxPackProgram, BadUsageExitsWithTwo) {
                            "pack -o x.exe --stub stub.exe --level 12 f.txt",
                            "pack -o x.exe --stub stub.exe --zip a.zip f.txt",
                            "pack -o x.exe --stub stub.exe --caption",
+                           "pack -o x.exe --stub stub.exe --elevation root f.txt",
                            "list"};
     for (const char* args : cases)
         EXPECT_EQ(Run(args).exitCode, 2) << args;
@@ -89,8 +90,44 @@ TEST_F(SfxPackProgram, HelpListsEveryOptionAndFlag) {
     for (const char* word : {"-o OUT", "--stub", "--caption", "--dest", "--command", "--fallback",
                              "--message ", "--message-style", "--flags", "--overwrite",
                              "--password", "--store", "--level", "--zip", "--volume-size",
+                             "--elevation LEVEL",
                              "sfxpack extract FILE DIR", "auto-start-by-name", "allow-cancel"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
+}
+
+// The level is written over the slot of the stub's manifest; the rest of
+// the stub, the manifest included, keeps its bytes and its length.
+TEST_F(SfxPackProgram, ElevationRewritesTheManifestSlotInPlace) {
+    const std::string before = "<trustInfo><requestedExecutionLevel ";
+    const std::string after = " uiAccess=\"false\"/></trustInfo>";
+    std::string stub = Stub();
+    const std::string asBuilt = before + "level=\"asInvoker\"           " + after;
+    stub.replace(0x200, asBuilt.size(), asBuilt);
+    temp.Write("manifest-stub.exe", stub);
+    temp.Write("f.txt", "x");
+    struct Case {
+        const char* option;
+        std::string slot;
+    };
+    const Case cases[] = {
+        {"", "level=\"asInvoker\"           "},
+        {"--elevation invoker", "level=\"asInvoker\"           "},
+        {"--elevation highest", "level=\"highestAvailable\"    "},
+        {"--elevation admin", "level=\"requireAdministrator\""},
+    };
+    for (const Case& c : cases) {
+        Result pack = Run(std::string("pack -o sfx.exe --stub manifest-stub.exe ") + c.option +
+                          " f.txt");
+        ASSERT_EQ(pack.exitCode, 0) << c.option << pack.err;
+        std::string packed = ReadNative(Native("sfx.exe")).substr(0, kStubSize);
+        std::string expected = stub;
+        expected.replace(0x200, asBuilt.size(), before + c.slot + after);
+        EXPECT_EQ(packed, expected) << c.option;
+    }
+    // The level cannot be set in a stub without the slot.
+    Result plain = Pack("--elevation admin f.txt");
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_NE(plain.err.find("execution level"), std::string::npos) << plain.err;
 }
 
 TEST_F(SfxPackProgram, FlagsAsANumberAndMessageStyle) {

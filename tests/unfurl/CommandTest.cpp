@@ -27,6 +27,7 @@ public:
     std::vector<RegistryWrite> registryWrites;
     int startCode = 42;
     bool nt = true;
+    std::string systemFolder = "C:\\WINDOWS\\system32", windowsFolder = "C:\\WINDOWS";
     bool localMachineWritable = true;
 
     std::string CurrentDirectory() override { return currentDirectory; }
@@ -49,6 +50,9 @@ public:
         return startCode;
     }
     bool IsNtPlatform() override { return nt; }
+    std::string SystemProgramFolder() override {
+        return nt ? systemFolder : windowsFolder;
+    }
     bool WriteRegistryText(RegistryRoot root, const std::string& key, const std::string& value,
                            const std::string& text) override {
         registryWrites.push_back({root, key, value, text});
@@ -145,16 +149,26 @@ TEST_F(CommandTest, DoubledBackslashesBecomeOne) {
     EXPECT_EQ(system.shellOpens[0].parameters, "C:\\Dest\\log");
 }
 
+// The installer program is named by its full path in the system's own
+// folder, so a "rundll32.exe" beside the archive is never the one started.
 TEST_F(CommandTest, InfFileIsInstalledWithTheCommandOfThePlatform) {
     Configure("><driver.Inf", "C:\\Dest");
     EXPECT_EQ(RunAfterExtract(), 42);
     system.nt = false;
     RunAfterExtract();
-    ASSERT_EQ(system.commandLines.size(), 2u);
+    system.nt = true;
+    system.systemFolder = "D:\\Win dows\\System32\\";
+    RunAfterExtract();
+    ASSERT_EQ(system.commandLines.size(), 3u);
     EXPECT_EQ(system.commandLines[0],
-              "rundll32.exe setupapi.dll,InstallHinfSection DefaultInstall 132 C:\\Dest\\driver.Inf");
+              "C:\\WINDOWS\\system32\\rundll32.exe setupapi.dll,InstallHinfSection DefaultInstall "
+              "132 C:\\Dest\\driver.Inf");
     EXPECT_EQ(system.commandLines[1],
-              "rundll.exe setupapi.dll,InstallHinfSection DefaultInstall 132 C:\\Dest\\driver.Inf");
+              "C:\\WINDOWS\\rundll.exe setupapi.dll,InstallHinfSection DefaultInstall 132 "
+              "C:\\Dest\\driver.Inf");
+    EXPECT_EQ(system.commandLines[2],
+              "\"D:\\Win dows\\System32\\rundll32.exe\" setupapi.dll,InstallHinfSection "
+              "DefaultInstall 132 C:\\Dest\\driver.Inf");
     EXPECT_TRUE(system.shellOpens.empty());
 }
 

@@ -394,4 +394,66 @@ TEST(EntryNames, OnlyNamesThatStayInsideAreSafe) {
         EXPECT_FALSE(IsSafeEntryName(unsafe)) << unsafe;
 }
 
+// Windows opens device names as devices and drops trailing dots and spaces,
+// so such names are refused in every folder, with any case and extension.
+TEST(EntryNames, NamesWindowsCannotHoldAreRefused) {
+    struct Case {
+        const char* name;
+        bool safe;
+    };
+    const Case cases[] = {
+        {"CON", false},        {"con", false},          {"Con.txt", false},
+        {"PRN", false},        {"prn.tar.gz", false},   {"AUX", false},
+        {"aux.c", false},      {"NUL", false},          {"nul.txt", false},
+        {"NuL", false},        {"COM1", false},         {"com9.log", false},
+        {"LPT1", false},       {"lpt9", false},         {"Lpt5.txt", false},
+        {"COM\xb9", false},    {"lpt\xb2.txt", false},  {"COM\xb3", false},
+        {"NUL .txt", false},   {"con  ", false},        {"dir\\PRN.txt", false},
+        {"dir/aux/x.txt", false}, {"a\\b\\com4", false},
+        {"trail.", false},     {"dir.\\x", false},      {"space ", false},
+        {"dir \\x", false},    {"a\\b.\\", false},
+        {"bad|pipe.txt", false}, {"q?.txt", false},     {"star*.txt", false},
+        {"lt<.txt", false},    {"gt>.txt", false},      {"quote\".txt", false},
+        {"tab\t.txt", false},  {"\x01", false},         {"esc\x1f.txt", false},
+        // Near misses stay ordinary names.
+        {"CONSOLE", true},     {"con_x.txt", true},     {"xcon", true},
+        {"COM10", true},       {"COM0", true},          {"LPT", true},
+        {"com.txt", true},     {"auxiliary.c", true},   {"nul2.txt", true},
+        {".hidden", true},     {"a\\.\\b", true},       {"dir\\", true},
+        {"dir/sub/", true},    {"x. y", true},          {"caf\xe9.txt", true},
+        {"bad!pipe.txt", true}, {"plus+sign", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsSafeEntryName(c.name), c.safe) << c.name;
+}
+
+TEST_F(ExtractingEntries, ReservedAndUnfitNamesAreRefusedAndTheRunGoesOn) {
+    const Names refused = {"CON",   "nul.txt", "Aux.c",        "COM1.log", "lpt9",     "dir/PRN.txt",
+                           "trail.", "space ", "bad|pipe.txt", "q?.txt",   "star*.txt"};
+    ZipBuilder zip;
+    zip.entries.push_back(Stored("first.txt", "1"));
+    for (const std::string& name : refused)
+        zip.entries.push_back(Stored(name, "device"));
+    zip.entries.push_back(Stored("dir/last.txt", "2"));
+    Load(zip);
+    EXPECT_FALSE(ExtractRun());
+    EXPECT_EQ(Out("first.txt"), "1");
+    EXPECT_EQ(Out("dir/last.txt"), "2");
+
+    Names expected, messages;
+    for (const auto& item : host.items)
+        if (item.name != "first.txt" && item.name != "dir\\last.txt")
+            expected.push_back(item.name);
+    EXPECT_EQ(expected.size(), refused.size());
+    EXPECT_EQ(host.Selected(), expected);
+    for (const std::string& name : expected)
+        messages.push_back("Error en directorio " + name);
+    EXPECT_EQ(MessageTexts(), messages);
+    std::vector<std::string> found;
+    for (const auto& file : fs::recursive_directory_iterator(temp.Native() + "/" + out))
+        found.push_back(file.path().filename().string());
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{"dir", "first.txt", "last.txt"}));
+}
+
 }  // namespace

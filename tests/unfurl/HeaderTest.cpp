@@ -3,6 +3,8 @@
 // message, name rule), and the fatal cases.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "SFXStrings.h"
 #include "UnfurlFixture.h"
 #include "support/PeImage.h"
@@ -134,16 +136,36 @@ TEST_F(LoadingTheHeader, NoDestinationMeansTheCurrentDirectory) {
     EXPECT_EQ(Vars.Destination, system.CurrentDirectory());
 }
 
-TEST_F(LoadingTheHeader, VolatileMarkerPicksTheFirstFreeNameWithoutCreatingIt) {
+// The folder is created as its name is chosen; a name someone else holds,
+// as a file, a folder or a link to elsewhere, is passed over.
+TEST_F(LoadingTheHeader, VolatileMarkerCreatesTheFirstNameNobodyHolds) {
     TempFolder temp;
     system.temp = temp.Path();
     temp.Write("sfx00000", "taken");
+    temp.Write("sfx00001/planted.txt", "someone else's folder");
+    std::string next = "sfx00002";
+#ifndef _WIN32
+    std::filesystem::create_directory_symlink(temp.Native() + "/elsewhere",
+                                              temp.Native() + "/sfx00002");
+    next = "sfx00003";
+#endif
     Load(WithDestination("<Volatile>"));
     EXPECT_TRUE(Vars.DestinationIsVolatile);
-    EXPECT_EQ(Vars.Destination, temp.Path() + "\\sfx00001\\");
+    EXPECT_EQ(Vars.Destination, temp.Path() + "\\" + next + "\\");
     EXPECT_EQ(Vars.VolatileFolderPath, Vars.Destination);
-    EXPECT_EQ(Vars.VolatileFolderName, "sfx00001");
-    EXPECT_FALSE(temp.Exists("sfx00001"));
+    EXPECT_EQ(Vars.VolatileFolderName, next);
+    EXPECT_TRUE(std::filesystem::is_directory(temp.Native() + "/" + next));
+    EXPECT_TRUE(std::filesystem::is_empty(temp.Native() + "/" + next));
+    EXPECT_FALSE(std::filesystem::exists(temp.Native() + "/elsewhere"));
+}
+
+TEST_F(LoadingTheHeader, WithoutATemporaryFolderTheVolatileMarkerIsNotUsed) {
+    TempFolder temp;
+    system.temp = temp.Path() + "\\missing";
+    Load(WithDestination("<Volatile>"));
+    EXPECT_FALSE(Vars.DestinationIsVolatile);
+    EXPECT_EQ(Vars.Destination, temp.Path() + "\\missing\\sfx");
+    EXPECT_FALSE(temp.Exists("missing"));
 }
 
 TEST_F(LoadingTheHeader, ExpandEnvFlagExpandsCaptionMessageAndCommand) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <deque>
 #include <functional>
@@ -41,7 +42,14 @@ public:
         answers.pop_front();
         return answer;
     }
-    [[noreturn]] void EndProgram(int exitCode) override { throw ProgramExit{exitCode}; }
+    // The real program cleans up and ends on the spot, with every handle of
+    // the calls under way still open; set to do the same clean-up here.
+    bool cleanUpAtEnd = false;
+    [[noreturn]] void EndProgram(int exitCode) override {
+        if (cleanUpAtEnd)
+            CloseAtProcessEnd();
+        throw ProgramExit{exitCode};
+    }
 
     // The list, progress and questions of an extraction run.
     struct PasswordAnswer {
@@ -91,6 +99,36 @@ public:
     }
 };
 
+// A temporary file that keeps its name in a list while it is open, so that
+// removing it fails meanwhile, as it does on Windows.
+class OpenTemporary : public SfxFile {
+public:
+    OpenTemporary(std::unique_ptr<SfxFile> file, std::string path,
+                  std::shared_ptr<std::vector<std::string>> open)
+        : file_(std::move(file)), path_(std::move(path)), open_(std::move(open)) {
+        open_->push_back(path_);
+    }
+    ~OpenTemporary() override { Close(); }
+    size_t Read(void* b, size_t n) override { return file_->Read(b, n); }
+    size_t Write(const void* b, size_t n) override { return file_->Write(b, n); }
+    bool Seek(uint64_t p) override { return file_->Seek(p); }
+    uint64_t Position() override { return file_->Position(); }
+    uint64_t Size() override { return file_->Size(); }
+    bool Close() override {
+        if (!closed_) {
+            closed_ = true;
+            open_->erase(std::find(open_->begin(), open_->end(), path_));
+        }
+        return file_->Close();
+    }
+
+private:
+    std::unique_ptr<SfxFile> file_;
+    std::string path_;
+    std::shared_ptr<std::vector<std::string>> open_;
+    bool closed_ = false;
+};
+
 class TestSystem : public SfxSystem {
 public:
     MemoryRegistry registry;
@@ -133,6 +171,7 @@ public:
     }
     int StartCommandLine(const std::string& c) override { return Real().StartCommandLine(c); }
     bool IsNtPlatform() override { return Real().IsNtPlatform(); }
+    std::string SystemProgramFolder() override { return Real().SystemProgramFolder(); }
     bool WriteRegistryText(RegistryRoot r, const std::string& k, const std::string& v,
                            const std::string& t) override {
         return Real().WriteRegistryText(r, k, v, t);
@@ -148,9 +187,20 @@ public:
         created.push_back(p);
         return Real().CreateFolder(p);
     }
-    bool RemoveFile(const std::string& p) override { return Real().RemoveFile(p); }
+    std::shared_ptr<std::vector<std::string>> openTemporaries =
+        std::make_shared<std::vector<std::string>>();
+    bool RemoveFile(const std::string& p) override {
+        for (const std::string& open : *openTemporaries)
+            if (open == p)
+                return false;
+        return Real().RemoveFile(p);
+    }
+    bool RemoveEmptyFolder(const std::string& p) override { return Real().RemoveEmptyFolder(p); }
     std::unique_ptr<SfxFile> CreateTemporary(const std::string& p) override {
-        return Real().CreateTemporary(p);
+        std::unique_ptr<SfxFile> file = Real().CreateTemporary(p);
+        if (!file)
+            return nullptr;
+        return std::make_unique<OpenTemporary>(std::move(file), p, openTemporaries);
     }
     std::string TempFileName(const std::string& folder, const std::string& prefix) override {
         return Real().TempFileName(folder, prefix);
@@ -169,8 +219,10 @@ public:
         return true;
     }
 
-private:
+protected:
     static SfxSystem& Real() { return PlatformSfxSystem(); }
+
+private:
     static size_t Find(const std::string& text, const std::string& lower) {
         for (size_t i = 0; i + lower.size() <= text.size(); ++i) {
             bool same = true;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <random>
 
 #include "UnfurlFixture.h"
@@ -136,6 +137,82 @@ TEST_F(SpannedArchive, AMissingVolumeIsFatal) {
     EXPECT_EQ(temp.Read("out/first.bin"), zip.entries[0].data);
 }
 
+// Fatal ends in the middle of a spanned entry, with the program's clean-up
+// run while the calls under way still hold their files: nothing is left in
+// the temporary folder.
+class FatalEndInsideAnEntry : public SpannedArchive {
+protected:
+    void SetUp() override {
+        SpannedArchive::SetUp();
+        temp.Write("tmp/.keep", "");
+        std::filesystem::remove(temp.Native() + "/tmp/.keep");
+        system.temp = temp.File("tmp");
+        host.cleanUpAtEnd = true;
+    }
+    std::vector<std::string> TempContents() const {
+        std::vector<std::string> names;
+        for (const auto& file : std::filesystem::directory_iterator(temp.Native() + "/tmp"))
+            names.push_back(file.path().filename().string());
+        return names;
+    }
+};
+
+TEST_F(FatalEndInsideAnEntry, AMissingVolumeLeavesNoStagingFile) {
+    WriteArchive();
+    std::remove((temp.Native() + "/" + VolumeName(2)).c_str());
+    Load();
+    EXPECT_EQ(ExitCodeOf([] { ExtractRun(); }), 1);
+    EXPECT_FALSE(Vars.StagingName.empty()) << "the entry was being staged";
+    EXPECT_EQ(TempContents(), std::vector<std::string>{});
+}
+
+TEST_F(FatalEndInsideAnEntry, ACorruptVolumeLeavesNoStagingFile) {
+    WriteArchive();
+    // The local header of "long.bin" on the first volume loses its signature.
+    std::string first = temp.Read(VolumeName(0));
+    size_t at = first.find("long.bin");
+    ASSERT_NE(at, std::string::npos);
+    first[at - 30] = 'X';
+    temp.Write(VolumeName(0), first);
+    Load();
+    EXPECT_EQ(ExitCodeOf([] { ExtractRun(); }), 1);
+    EXPECT_EQ(host.messages.back().text, "Error leyendo archivo " + temp.File(VolumeName(0)));
+    EXPECT_EQ(TempContents(), std::vector<std::string>{});
+}
+
+// Plants a file under the staging name after the name was chosen.
+class RacingSystem : public TestSystem {
+public:
+    std::vector<std::string> planted;
+    std::unique_ptr<SfxFile> CreateTemporary(const std::string& path) override {
+        if (planted.empty()) {
+            planted.push_back(path);
+            Real().CreateWrite(path)->Write("planted", 7);
+        }
+        return TestSystem::CreateTemporary(path);
+    }
+};
+
+TEST_F(SpannedArchive, AStagingNameTakenMeanwhileIsNotOpenedButAnotherChosen) {
+    RacingSystem racing;
+    racing.driveType = kDriveFixed;
+    Vars.system = &racing;
+    WriteArchive();
+    Load();
+    EXPECT_TRUE(ExtractRun());
+    ExpectEveryEntryExtracted();
+    ASSERT_EQ(racing.planted.size(), 1u);
+    EXPECT_NE(Vars.StagingName, racing.planted[0]);
+    std::string kept;
+    std::unique_ptr<SfxFile> file = racing.OpenRead(racing.planted[0]);
+    ASSERT_TRUE(file);
+    kept.resize(static_cast<size_t>(file->Size()));
+    file->Read(kept.data(), kept.size());
+    file.reset();
+    EXPECT_EQ(kept, "planted");
+    racing.RemoveFile(racing.planted[0]);
+}
+
 // A volume whose reads end before the size it reports.
 class ShortVolumeSystem : public TestSystem {
 public:
@@ -254,11 +331,18 @@ TEST_F(LabelledDisks, AWrongDiskBringsTheQuestionBack) {
 }
 
 TEST_F(LabelledDisks, CancellingTheQuestionEndsTheProgramWithoutAMessage) {
+    temp.Write("tmp/.keep", "");
+    std::filesystem::remove(temp.Native() + "/tmp/.keep");
+    drive.temp = temp.File("tmp");
+    host.cleanUpAtEnd = true;
     Load();
     insertions = {1};
     host.answers = {1, 2};
     EXPECT_EQ(ExitCodeOf([] { ExtractRun(); }), 1);
     EXPECT_EQ(MessageTexts(), Questions({1, 2}));
+    // The entry being staged when the question was cancelled left nothing.
+    EXPECT_FALSE(Vars.StagingName.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(temp.Native() + "/tmp"));
 }
 
 TEST(VolumeNumbers, AreTheDiskIndexPlusOneInThreeDigitsAtLeast) {

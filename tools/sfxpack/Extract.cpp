@@ -68,6 +68,7 @@ private:
 
 int RunExtract(const ExtractOptions& options, std::ostream& err) {
     ExtractHost host(err);
+    ArchiveCleanUp cleanUp;
     int exitCode;
     if (!OpenSelfExtractor(options.file, host, err, exitCode))
         return exitCode == kExitDone ? kExitUnusable : exitCode;

@@ -105,6 +105,18 @@ const std::vector<Option<PackOptions>>& Table() {
              o.level = static_cast<int>(n);
              return true;
          }},
+        {"--elevation", "LEVEL", "rights the program asks for: invoker (default), highest or admin",
+         [](PackOptions& o, const std::string& v) {
+             const char* const levels[][2] = {{"invoker", "asInvoker"},
+                                              {"highest", "highestAvailable"},
+                                              {"admin", "requireAdministrator"}};
+             for (const auto& level : levels)
+                 if (v == level[0]) {
+                     o.executionLevel = level[1];
+                     return true;
+                 }
+             return false;
+         }},
         {"--zip", "ARCHIVE", "append this existing archive unchanged",
          [](PackOptions& o, const std::string& v) { o.zip = v; return true; }},
         {"--volume-size", "BYTES", "spread the archive over numbered volume files of this size",

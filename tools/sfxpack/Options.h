@@ -16,6 +16,7 @@ struct PackOptions {
     bool store = false;
     int level = 6;
     uint32_t volumeSize = 0;         // 0: one file; else the size of each volume
+    std::string executionLevel;      // the manifest's level; empty: the stub's own
     std::vector<std::string> paths;
 };
 

@@ -201,6 +201,27 @@ void ForgetSignature(std::string& stub) {
         stub.replace(table.entryOffset, 8, 8, '\0');
 }
 
+// The stub's manifest holds its execution level in a slot as wide as the
+// longest level, padded with spaces; the level is written over it in place.
+bool SetExecutionLevel(std::string& stub, const std::string& level) {
+    const std::string key = "<requestedExecutionLevel level=\"";
+    const std::string widest = "level=\"requireAdministrator\"";
+    size_t at = stub.find(key);
+    if (at == std::string::npos || stub.find(key, at + 1) != std::string::npos)
+        return false;
+    at += key.size() - 7;   // back to "level=\""
+    size_t close = stub.find('"', at + 7);
+    if (close == std::string::npos || close >= at + widest.size())
+        return false;
+    for (size_t i = close + 1; i <= at + widest.size(); ++i)
+        if (stub[i] != ' ')
+            return false;
+    std::string slot = "level=\"" + level + "\"";
+    slot.resize(widest.size(), ' ');
+    stub.replace(at, widest.size(), slot);
+    return true;
+}
+
 std::string SignatureText() {
     const CertificateTable& table = Vars.Certificate;
     if (!table.Present())
@@ -242,6 +263,10 @@ int RunPack(const PackOptions& o, std::ostream& err) {
     }
     stub.resize(overlay);
     ForgetSignature(stub);
+    if (!o.executionLevel.empty() && !SetExecutionLevel(stub, o.executionLevel)) {
+        err << "the stub has no execution level to set: " << o.stub << "\n";
+        return kExitUnusable;
+    }
     std::string header = HeaderRecords(o);
 
     std::string zip;
@@ -314,8 +339,11 @@ bool OpenSelfExtractor(const std::string& file, SfxHost& host, std::ostream& err
     return true;
 }
 
+ArchiveCleanUp::~ArchiveCleanUp() { CloseAtProcessEnd(); }
+
 int RunList(const std::string& file, std::ostream& out, std::ostream& err) {
     ConsoleHost host(err);
+    ArchiveCleanUp cleanUp;
     int exitCode;
     if (!OpenSelfExtractor(file, host, err, exitCode))
         return exitCode;

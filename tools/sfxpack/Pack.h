@@ -22,5 +22,14 @@ class SfxHost;
 bool OpenSelfExtractor(const std::string& file, SfxHost& host, std::ostream& err,
                        int& exitCode);
 
+// The stub's clean-up at process end (the staging file, an empty volatile
+// folder), run when a command that opened a self-extractor returns.
+struct ArchiveCleanUp {
+    ArchiveCleanUp() = default;
+    ArchiveCleanUp(const ArchiveCleanUp&) = delete;
+    ArchiveCleanUp& operator=(const ArchiveCleanUp&) = delete;
+    ~ArchiveCleanUp();
+};
+
 // A native path in the Windows form the core uses.
 std::string CorePathOf(const std::string& native);

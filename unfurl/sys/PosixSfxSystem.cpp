@@ -364,6 +364,7 @@ public:
     }
     int StartCommandLine(const std::string& commandLine) override { return Spawn(commandLine); }
     bool IsNtPlatform() override { return true; }
+    std::string SystemProgramFolder() override { return "C:\\Windows\\system32"; }
     bool WriteRegistryText(RegistryRoot, const std::string&, const std::string&,
                            const std::string&) override {
         return false;
@@ -378,9 +379,19 @@ public:
     bool RemoveFile(const std::string& path) override {
         return unlink(NativePath(path).c_str()) == 0;
     }
+    bool RemoveEmptyFolder(const std::string& path) override {
+        return rmdir(NativePath(path).c_str()) == 0;
+    }
     std::unique_ptr<SfxFile> CreateTemporary(const std::string& path) override {
-        FILE* file = std::fopen(NativePath(path).c_str(), "w+b");
-        return file ? std::make_unique<PosixFile>(file) : nullptr;
+        int fd = open(NativePath(path).c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW, 0600);
+        if (fd < 0)
+            return nullptr;
+        FILE* file = fdopen(fd, "w+b");
+        if (!file) {
+            ::close(fd);
+            return nullptr;
+        }
+        return std::make_unique<PosixFile>(file);
     }
     std::string TempFileName(const std::string& folder, const std::string& prefix) override {
         std::string base = folder;

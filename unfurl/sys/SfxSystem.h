@@ -75,6 +75,9 @@ public:
     virtual int StartCommandLine(const std::string& commandLine) = 0;
     // True on the NT family of Windows.
     virtual bool IsNtPlatform() = 0;
+    // Where the system's own programs are: the system folder on NT, the
+    // Windows folder on the others. Empty when it cannot be read.
+    virtual std::string SystemProgramFolder() = 0;
     // Creates the key when missing and writes a REG_SZ value (stored with
     // its terminating zero); false when either step fails.
     virtual bool WriteRegistryText(RegistryRoot root, const std::string& key,
@@ -86,8 +89,11 @@ public:
     // Creates one folder (its parent must exist).
     virtual bool CreateFolder(const std::string& /*path*/) { return false; }
     virtual bool RemoveFile(const std::string& /*path*/) { return false; }
-    // Create or truncate for reading and writing, no sharing, marked
-    // temporary; nullptr on failure.
+    // Removes a folder only when it is empty.
+    virtual bool RemoveEmptyFolder(const std::string& /*path*/) { return false; }
+    // A new file for reading and writing, no sharing, marked temporary;
+    // nullptr when the name exists (never opened over a file, link or
+    // anything else already there) or on failure.
     virtual std::unique_ptr<SfxFile> CreateTemporary(const std::string& /*path*/) {
         return nullptr;
     }

@@ -182,6 +182,12 @@ public:
         info.dwOSVersionInfoSize = sizeof info;
         return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
     }
+    std::string SystemProgramFolder() override {
+        char buffer[MAX_PATH] = {};
+        UINT n = IsNtPlatform() ? GetSystemDirectoryA(buffer, MAX_PATH)
+                                : GetWindowsDirectoryA(buffer, MAX_PATH);
+        return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+    }
     bool WriteRegistryText(RegistryRoot root, const std::string& key, const std::string& value,
                            const std::string& text) override {
         RegKey created;
@@ -198,9 +204,14 @@ public:
         return CreateDirectoryA(path.c_str(), nullptr) != 0;
     }
     bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+    bool RemoveEmptyFolder(const std::string& path) override {
+        return RemoveDirectoryA(path.c_str()) != 0;
+    }
+    // The system deletes the file when its handle closes, even when the
+    // process ends without closing it.
     std::unique_ptr<SfxFile> CreateTemporary(const std::string& path) override {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         return h == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(h);
     }
     std::string TempFileName(const std::string& folder, const std::string& prefix) override {

@@ -1,0 +1,364 @@
+// unfurl.exe as an installer people download: the image is relocatable and
+// marked NX, imports only libraries the system always takes from its own
+// folder, carries its manifest (the installer's asking for administrator
+// rights), loads nothing planted beside it, and its dialog with visual
+// styles at 96 and 144 DPI.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "Pack.h"
+#include "SFXResource.h"
+#include "support/TempFolder.h"
+#include "win32/Robot.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint16_t kAutoStart = 0x0008, kNoDoneMessage = 0x0010;
+constexpr uint16_t kDynamicBase = 0x0040, kNxCompatible = 0x0100;
+constexpr uint16_t kRelocationsStripped = 0x0001;
+constexpr uint32_t kManifestType = 24;
+constexpr int kImportDirectory = 1, kResourceDirectory = 2, kRelocationDirectory = 5,
+              kDelayImportDirectory = 13;
+
+// A program of the build, beside the tests.
+std::string ProgramBytes(const char* name) {
+    std::ifstream in(fs::current_path() / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The parts of a PE32 file these checks read, found through its headers.
+class PeFile {
+public:
+    explicit PeFile(std::string bytes) : bytes_(std::move(bytes)) {
+        if (bytes_.size() < 0x40 || bytes_.compare(0, 2, "MZ") != 0)
+            return;
+        pe_ = U32(0x3C);
+        if (pe_ + 24 + 96 > bytes_.size() || bytes_.compare(pe_, 4, std::string("PE\0\0", 4)) != 0)
+            return;
+        optional_ = pe_ + 24;
+        valid_ = U16(optional_) == 0x10B;
+    }
+    bool valid() const { return valid_; }
+    uint16_t Characteristics() const { return U16(pe_ + 22); }
+    uint16_t DllCharacteristics() const { return U16(optional_ + 70); }
+    uint32_t DirectoryRva(int index) const { return U32(optional_ + 96 + 8 * index); }
+    uint32_t DirectorySize(int index) const { return U32(optional_ + 96 + 8 * index + 4); }
+
+    // The names of the imported libraries, in lower case.
+    std::vector<std::string> Imports() const {
+        std::vector<std::string> names;
+        uint32_t at = Offset(DirectoryRva(kImportDirectory));
+        for (; at != 0 && at + 20 <= bytes_.size() && U32(at + 12) != 0; at += 20) {
+            std::string name = CString(Offset(U32(at + 12)));
+            for (char& c : name)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            names.push_back(name);
+        }
+        return names;
+    }
+
+    // The first resource of a type: its bytes, empty when there is none.
+    std::string Resource(uint32_t type) const {
+        uint32_t root = Offset(DirectoryRva(kResourceDirectory));
+        if (root == 0)
+            return {};
+        uint32_t entry = FindEntry(root, root, type);
+        for (int level = 0; level < 2 && entry != 0; ++level)
+            entry = FindEntry(root, entry, 0);
+        if (entry == 0 || entry + 8 > bytes_.size())
+            return {};
+        uint32_t data = Offset(U32(entry)), size = U32(entry + 4);
+        return data != 0 && data + size <= bytes_.size() ? bytes_.substr(data, size) : std::string();
+    }
+
+private:
+    std::string bytes_;
+    uint32_t pe_ = 0, optional_ = 0;
+    bool valid_ = false;
+
+    uint32_t U16(size_t at) const {
+        return at + 2 <= bytes_.size() ? static_cast<uint8_t>(bytes_[at]) |
+                                             static_cast<uint8_t>(bytes_[at + 1]) << 8
+                                       : 0;
+    }
+    uint32_t U32(size_t at) const { return U16(at) | U16(at + 2) << 16; }
+    std::string CString(uint32_t at) const {
+        return at < bytes_.size() ? std::string(bytes_.c_str() + at) : std::string();
+    }
+    // The file offset of an address of the loaded image; 0 when no
+    // section holds it.
+    uint32_t Offset(uint32_t rva) const {
+        uint32_t sections = optional_ + U16(pe_ + 20);
+        for (uint32_t i = 0; i < U16(pe_ + 6); ++i) {
+            uint32_t s = sections + 40 * i;
+            uint32_t start = U32(s + 12), size = std::max(U32(s + 8), U32(s + 16));
+            if (rva != 0 && rva >= start && rva < start + size)
+                return rva - start + U32(s + 20);
+        }
+        return 0;
+    }
+    // In the resource directory at 'directory': the entry with this id (any
+    // entry when id is 0), followed to its subdirectory or data entry.
+    uint32_t FindEntry(uint32_t root, uint32_t directory, uint32_t id) const {
+        uint32_t count = U16(directory + 12) + U16(directory + 14);
+        for (uint32_t i = 0; i < count; ++i) {
+            uint32_t entry = directory + 16 + 8 * i;
+            if (id != 0 && U32(entry) != id)
+                continue;
+            return root + (U32(entry + 4) & 0x7FFFFFFF);
+        }
+        return 0;
+    }
+};
+
+PeFile Program(const char* name) { return PeFile(ProgramBytes(name)); }
+
+bool Holds(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// The image can be loaded at any base: relocations kept, the dynamic-base
+// and NX marks set.
+TEST(StubImage, IsRelocatableAndNotExecutableWhereItHoldsData) {
+    PeFile stub = Program("unfurl.exe");
+    ASSERT_TRUE(stub.valid());
+    EXPECT_TRUE(stub.DllCharacteristics() & kDynamicBase) << std::hex << stub.DllCharacteristics();
+    EXPECT_TRUE(stub.DllCharacteristics() & kNxCompatible) << std::hex << stub.DllCharacteristics();
+    EXPECT_FALSE(stub.Characteristics() & kRelocationsStripped);
+    EXPECT_GT(stub.DirectorySize(kRelocationDirectory), 0u);
+    EXPECT_LE(fs::file_size(fs::current_path() / "unfurl.exe"), 65536u);
+}
+
+// Libraries the system maps from its own folder whatever the search path
+// (the KnownDLLs), and comctl32, which the manifest binds to the system's
+// side-by-side copy. Nothing is imported late.
+TEST(StubImage, ImportsOnlyLibrariesThatCannotBePlanted) {
+    const std::vector<std::string> allowed = {
+        "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
+        "oleaut32.dll", "msvcrt.dll", "comdlg32.dll", "shlwapi.dll", "comctl32.dll"};
+    PeFile stub = Program("unfurl.exe");
+    ASSERT_TRUE(stub.valid());
+    std::vector<std::string> imports = stub.Imports();
+    EXPECT_NE(std::find(imports.begin(), imports.end(), "kernel32.dll"), imports.end());
+    for (const std::string& name : imports)
+        EXPECT_NE(std::find(allowed.begin(), allowed.end(), name), allowed.end()) << name;
+    EXPECT_EQ(stub.DirectorySize(kDelayImportDirectory), 0u);
+}
+
+TEST(StubImage, ManifestBindsCommonControlsSixAndRunsWithTheInvokersRights) {
+    std::string manifest = Program("unfurl.exe").Resource(kManifestType);
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_TRUE(Holds(manifest, "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
+    EXPECT_TRUE(Holds(manifest, "<requestedExecutionLevel level=\"asInvoker\" "));
+    EXPECT_TRUE(Holds(manifest, ">true</dpiAware>"));
+    EXPECT_TRUE(Holds(manifest, ">system</dpiAwareness>"));
+    // Vista, 7, 8, 8.1, and 10 (which 11 shares).
+    for (const char* id : {"e2011457-1546-43c5-a5fe-008deee3d3f0",
+                           "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                           "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+                           "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                           "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+        EXPECT_TRUE(Holds(manifest, std::string("<supportedOS Id=\"{") + id + "}\"/>")) << id;
+}
+
+TEST(StubImage, TheInstallerAsksForAdministratorRights) {
+    PeFile setup = Program("foliant-setup.exe");
+    ASSERT_TRUE(setup.valid());
+    std::string manifest = setup.Resource(kManifestType);
+    EXPECT_TRUE(Holds(manifest, "<requestedExecutionLevel level=\"requireAdministrator\" "))
+        << manifest;
+    EXPECT_TRUE(setup.DllCharacteristics() & kDynamicBase);
+}
+
+// Libraries installers are known to load by name, none of them a KnownDLL.
+// Left out: version, uxtheme and msimg32. Wine's own user32 and comctl32
+// import them, and Wine resolves those imports through the program's folder
+// while it loads the program, before any of its code runs.
+const char* const kPlantedNames[] = {
+    "dwmapi",   "cryptbase", "comctl32",  "textshaping", "propsys",  "profapi",  "userenv",
+    "winmm",    "cryptsp",   "wtsapi32",  "netapi32",    "secur32",  "sspicli",  "ntmarta",
+    "apphelp",  "dbghelp",   "riched20",  "riched32",    "mpr",      "oleacc",   "winhttp",
+    "wininet",  "urlmon",    "iertutil",  "bcrypt",      "rsaenh",   "dwrite",   "windowscodecs",
+    "srvcli",   "linkinfo",  "ntshrui",   "cscapi",      "explorerframe", "edputil", "mlang",
+    "msasn1",   "wldp",      "wintrust",  "crypt32",     "imagehlp",
+};
+
+class UnfurlBeside : public ::testing::Test {
+protected:
+    TempFolder dir;
+    robot::Process program;
+
+    fs::path Root() const { return fs::path(dir.Path()); }
+
+    std::string Pack(const std::string& name, PackOptions options,
+                     const std::map<std::string, std::string>& files) {
+        fs::path source = Root() / "source";
+        for (const auto& [file, bytes] : files)
+            dir.Write("source\\" + file, bytes);
+        options.output = (Root() / name).string();
+        options.stub = (fs::current_path() / "unfurl.exe").string();
+        options.paths = {source.string()};
+        std::ostringstream err;
+        EXPECT_EQ(RunPack(options, err), 0) << err.str();
+        return options.output;
+    }
+};
+
+// Wine told to prefer a library it finds on the search path to its own, for
+// one program name, as WINEDLLOVERRIDES would (which a process started from
+// inside Wine does not read); removed when it goes.
+class PreferPlantedLibraries {
+public:
+    explicit PreferPlantedLibraries(const std::string& program)
+        : key_("Software\\Wine\\AppDefaults\\" + program) {
+        HKEY overrides = nullptr;
+        if (RegCreateKeyA(HKEY_CURRENT_USER, (key_ + "\\DllOverrides").c_str(), &overrides) !=
+            ERROR_SUCCESS)
+            return;
+        for (const char* name : kPlantedNames)
+            RegSetValueExA(overrides, name, 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>("native,builtin"), 15);
+        RegCloseKey(overrides);
+    }
+    ~PreferPlantedLibraries() { RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str()); }
+    PreferPlantedLibraries(const PreferPlantedLibraries&) = delete;
+    PreferPlantedLibraries& operator=(const PreferPlantedLibraries&) = delete;
+
+private:
+    std::string key_;
+};
+
+// The folder of the archive, its current folder too, holds a marker library
+// under each name, and Wine is told to prefer such a library to its own.
+TEST_F(UnfurlBeside, PlantedLibrariesAreNeverLoaded) {
+    PackOptions o;
+    o.strings[0] = "Planted";
+    o.strings[1] = (Root() / "out").string();
+    o.flags = kAutoStart | kNoDoneMessage;
+    fs::create_directories(Root() / "downloads");
+    std::string exe = Pack("downloads\\setup.exe", o,
+                           {{"a.txt", "alpha"}, {"docs\\b.txt", std::string(3000, 'b')}});
+    std::string marker = ProgramBytes("planted_marker.dll");
+    ASSERT_FALSE(marker.empty());
+    fs::path downloads = Root() / "downloads";
+    for (const char* name : kPlantedNames)
+        dir.Write(std::string("downloads\\") + name + ".dll", marker);
+
+    PreferPlantedLibraries prefer("setup.exe");
+    ASSERT_TRUE(program.Start(exe, downloads.string()));
+    EXPECT_EQ(program.Wait(robot::kStartTimeout), 0);
+
+    EXPECT_EQ(dir.Read("out\\a.txt"), "alpha");
+    EXPECT_EQ(dir.Read("out\\docs\\b.txt"), std::string(3000, 'b'));
+    for (const auto& file : fs::directory_iterator(downloads))
+        EXPECT_NE(file.path().extension(), ".loaded")
+            << file.path().filename() << " was loaded by "
+            << dir.Read("downloads\\" + file.path().filename().string());
+}
+
+// Sets the display's DPI for the programs started from now on; puts the old
+// settings back when it goes.
+class DisplayDpi {
+public:
+    explicit DisplayDpi(DWORD dpi) {
+        for (size_t i = 0; i < kPlaces; ++i) {
+            HKEY key = nullptr;
+            if (RegCreateKeyA(Root(i), kKeys[i], &key) != ERROR_SUCCESS)
+                continue;
+            DWORD size = sizeof old_[i];
+            had_[i] = RegQueryValueExA(key, "LogPixels", nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(&old_[i]), &size) == ERROR_SUCCESS;
+            RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                           sizeof dpi);
+            RegCloseKey(key);
+        }
+    }
+    ~DisplayDpi() {
+        for (size_t i = 0; i < kPlaces; ++i) {
+            HKEY key = nullptr;
+            if (RegOpenKeyA(Root(i), kKeys[i], &key) != ERROR_SUCCESS)
+                continue;
+            if (had_[i])
+                RegSetValueExA(key, "LogPixels", 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&old_[i]), sizeof old_[i]);
+            else
+                RegDeleteValueA(key, "LogPixels");
+            RegCloseKey(key);
+        }
+    }
+    DisplayDpi(const DisplayDpi&) = delete;
+    DisplayDpi& operator=(const DisplayDpi&) = delete;
+
+private:
+    static constexpr size_t kPlaces = 2;
+    static HKEY Root(size_t i) { return i == 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+    static constexpr const char* kKeys[kPlaces] = {
+        "Control Panel\\Desktop",
+        "System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"};
+    DWORD old_[kPlaces] = {};
+    bool had_[kPlaces] = {};
+};
+
+std::string ScreenshotFolder() {
+    fs::path folder = fs::current_path().parent_path() / "screenshots";
+    fs::create_directories(folder);
+    return folder.string() + "\\";
+}
+
+// The main dialog with its list shown, at both DPIs: the controls scale
+// with the font and the buttons stay inside the dialog.
+TEST_F(UnfurlBeside, TheDialogFitsAt96And144Dpi) {
+    PackOptions o;
+    o.strings[0] = "Prueba de Scrollix";
+    o.strings[1] = (Root() / "out").string();
+    std::string exe = Pack("dpi.exe", o,
+                           {{"readme.txt", "read me"}, {"docs\\manual.txt", std::string(5000, 'm')},
+                            {"setup.ini", "[setup]"}});
+    std::map<DWORD, int> buttonHeights;
+    for (DWORD dpi : {96u, 144u}) {
+        DisplayDpi display(dpi);
+        robot::Process run;
+        ASSERT_TRUE(run.Start(exe, Root().string()));
+        HWND dialog = robot::WaitForWindow(run.id(), "#32770", o.strings[0], robot::kStartTimeout);
+        ASSERT_NE(dialog, nullptr) << dpi;
+        robot::Click(GetDlgItem(dialog, IDC_SHOW_FILES));
+        HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+        ASSERT_TRUE(robot::WaitFor([&] { return IsWindowVisible(list) != 0; }, robot::kStepTimeout));
+        Sleep(1500);
+        robot::SaveScreenshot(ScreenshotFolder() + "unfurl-main-" + std::to_string(dpi) + "dpi.bmp");
+
+        // From the top down, nothing overlaps what follows it.
+        int above = 0;
+        for (int id : {IDC_DESTINATION, IDC_FILE_LIST, IDC_OVERWRITE_GROUP, IDC_BUTTON_LINE, IDOK}) {
+            RECT r;
+            GetWindowRect(GetDlgItem(dialog, id), &r);
+            EXPECT_LE(above, r.top) << dpi << " dpi, control " << id;
+            above = r.bottom;
+        }
+        RECT client, start, close;
+        GetClientRect(dialog, &client);
+        GetWindowRect(GetDlgItem(dialog, IDOK), &start);
+        GetWindowRect(GetDlgItem(dialog, IDCANCEL), &close);
+        POINT corner{close.right, close.bottom};
+        ScreenToClient(dialog, &corner);
+        EXPECT_LE(corner.x, client.right) << dpi;
+        EXPECT_LE(corner.y, client.bottom) << dpi;
+        buttonHeights[dpi] = start.bottom - start.top;
+        robot::Click(GetDlgItem(dialog, IDCANCEL));
+        EXPECT_EQ(run.Wait(robot::kStartTimeout), 0) << dpi;
+    }
+    // A 14-unit button is about 23 pixels at 96 DPI and half as tall again
+    // at 144.
+    EXPECT_GE(buttonHeights[144] * 4, buttonHeights[96] * 5) << buttonHeights[96];
+}
+
+}  // namespace

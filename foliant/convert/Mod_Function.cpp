@@ -237,7 +237,9 @@ bool ReaderConverters::RtfToText(const std::string& source, const std::string& t
     std::string text;
     if (!sys_.ReadFile(source, rtf) || !RtfToPlainText(sys_, rtf, text))
         return false;
-    return sys_.WriteFile(target, text + "\r\n");
+    // The reader's text already ends with the one CR LF the control's
+    // text is written with.
+    return sys_.WriteFile(target, text);
 }
 
 bool ReaderConverters::DocToText(const std::string& source, const std::string& target) {

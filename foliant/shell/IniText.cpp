@@ -179,13 +179,23 @@ IniText::Line IniText::MakeLine(System& sys, const std::string& ansi) const {
     return line;
 }
 
+void IniText::EndLine(System& sys, Line& line) const {
+    if (!line.ending.empty())
+        return;
+    // A UTF-16 file can end in half a unit: complete it, or every line
+    // after it would be read out of step.
+    if (encoding_ == Encoding::Utf16Le && line.raw.size() % 2 != 0)
+        line.raw.push_back('\0');
+    line.ending = MakeLine(sys, std::string()).ending;
+}
+
 void IniText::Set(System& sys, std::string_view section, std::string_view key,
                   std::string_view value) {
     std::string text = std::string(key) + "=" + std::string(value);
     std::optional<size_t> header = FindSection(section);
     if (!header) {
-        if (!lines_.empty() && lines_.back().ending.empty())
-            lines_.back().ending = MakeLine(sys, std::string()).ending;
+        if (!lines_.empty())
+            EndLine(sys, lines_.back());
         lines_.push_back(MakeLine(sys, "[" + std::string(section) + "]"));
         lines_.push_back(MakeLine(sys, text));
         return;
@@ -198,8 +208,7 @@ void IniText::Set(System& sys, std::string_view section, std::string_view key,
             return;
         Line replacement = MakeLine(sys, std::string(k.name) + "=" + std::string(value));
         replacement.ending = lines_[*at].ending;
-        if (replacement.ending.empty())
-            replacement.ending = MakeLine(sys, std::string()).ending;
+        EndLine(sys, replacement);
         lines_[*at] = std::move(replacement);
         return;
     }
@@ -207,8 +216,7 @@ void IniText::Set(System& sys, std::string_view section, std::string_view key,
     size_t insert = SectionEnd(*header);
     while (insert > *header + 1 && Classify(lines_[insert - 1].ansi).kind == LineKind::Blank)
         --insert;
-    if (lines_[insert - 1].ending.empty())
-        lines_[insert - 1].ending = MakeLine(sys, std::string()).ending;
+    EndLine(sys, lines_[insert - 1]);
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), MakeLine(sys, text));
 }
 

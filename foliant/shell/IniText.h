@@ -42,6 +42,8 @@ private:
     size_t SectionEnd(size_t header) const;
     std::optional<size_t> FindKey(size_t header, std::string_view key) const;
     Line MakeLine(System& sys, const std::string& ansi) const;
+    // Gives a line that ends the file the line end that lets another follow.
+    void EndLine(System& sys, Line& line) const;
 
     Encoding encoding_ = Encoding::Ansi;
     std::string byteOrderMark_;

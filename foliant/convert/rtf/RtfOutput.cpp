@@ -2,6 +2,23 @@
 #include "convert/rtf/RtfOutput.h"
 
 #include "convert/rtf/AnsiText.h"
+#include "convert/rtf/RtfCharsets.h"
+
+namespace {
+
+// Bytes of a code page the system cannot convert: ASCII as it is, "?" for
+// every other byte.
+std::string AsciiOnlyToUtf16Le(std::string_view bytes) {
+    std::string out;
+    out.reserve(2 * bytes.size());
+    for (char c : bytes) {
+        out.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
+        out.push_back('\0');
+    }
+    return out;
+}
+
+}  // namespace
 
 void RtfOutput::AddBytes(std::string_view bytes, int codePage) {
     if (bytes.empty())
@@ -27,6 +44,16 @@ void RtfOutput::AddUnit(uint16_t unit) {
         PutUnit('\t');
     }
     PutUnit(unit);
+}
+
+void RtfOutput::AddCodePoint(uint32_t codePoint) {
+    if (codePoint > 0xFFFF && codePoint <= 0x10FFFF) {
+        codePoint -= 0x10000;
+        AddUnit(static_cast<uint16_t>(0xD800 + (codePoint >> 10)));
+        AddUnit(static_cast<uint16_t>(0xDC00 + (codePoint & 0x3FF)));
+    } else {
+        AddUnit(codePoint <= 0xFFFF ? static_cast<uint16_t>(codePoint) : '?');
+    }
 }
 
 void RtfOutput::AddLineBreak() {
@@ -68,8 +95,11 @@ void RtfOutput::Flush() {
             utf16_[at + 2 * i] = pending_[i];
             utf16_[at + 2 * i + 1] = 0;
         }
+    } else if (pendingCodePage_ == kMacRomanCodePage) {
+        utf16_ += MacRomanToUtf16Le(pending_);
     } else {
-        utf16_ += sys_.ToUtf16Le(pending_, pendingCodePage_);
+        std::string decoded = sys_.ToUtf16Le(pending_, pendingCodePage_);
+        utf16_ += decoded.empty() ? AsciiOnlyToUtf16Le(pending_) : decoded;
     }
     pending_.clear();
 }

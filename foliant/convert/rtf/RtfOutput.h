@@ -12,10 +12,14 @@ public:
     explicit RtfOutput(System& sys) : sys_(sys) {}
 
     // Bytes in a code page; runs in one code page are decoded together so
-    // that double-byte characters split over two escapes stay whole.
+    // that double-byte characters split over two escapes stay whole. Bytes
+    // of a code page the system cannot convert keep their ASCII and give
+    // "?" for the rest.
     void AddBytes(std::string_view bytes, int codePage);
     void AddByte(uint8_t byte, int codePage);
     void AddUnit(uint16_t unit);
+    // A character above U+FFFF as its surrogate pair; "?" beyond U+10FFFF.
+    void AddCodePoint(uint32_t codePoint);
     void AddLineBreak();
     void AddTab() { AddUnit('\t'); }
     // A cell's tab is held back so that the end of a row replaces it.

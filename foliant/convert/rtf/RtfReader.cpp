@@ -6,7 +6,12 @@
 // {\* ...} marks a destination a reader may skip when it does not know it.
 // After \uN come \ucN fallback characters (one by default) for readers
 // without Unicode; a control word, a \'hh escape or one text byte each count
-// as one, and a brace ends the fallback early.
+// as one, and a brace ends the fallback early. \uN is a signed 16-bit
+// number, so characters above U+7FFF are written negative, and characters
+// beyond U+FFFF as two escapes of a surrogate pair.
+// Shapes keep their text in {\*\shpinst ... {\shptxt ...}} among property
+// groups {\sp ...}; {\shprslt ...} repeats it for older readers. An
+// object's {\result ...} is what it shows in the text.
 #include "convert/rtf/RtfReader.h"
 
 #include <algorithm>
@@ -22,6 +27,7 @@
 namespace {
 
 constexpr std::string_view kSignature = "{\\rtf";
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr int kDefaultCodePage = 1252;
 constexpr int kMaxFallbackCount = 255;
 
@@ -33,15 +39,22 @@ enum class Destination {
 
 // Destinations whose content is not part of the document's plain text.
 constexpr std::string_view kSkippedDestinations[] = {
-    "colortbl", "stylesheet", "info", "pict", "object", "fldinst",
+    "colortbl", "stylesheet", "info", "pict", "fldinst",
     "listtable", "listoverridetable", "revtbl", "rsidtbl", "filetbl",
     "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf",
     "footnote", "annotation", "atnid", "atnauthor", "listtext", "pntext", "pntxta", "pntxtb",
     "xe", "tc", "txe", "bkmkstart", "bkmkend", "themedata", "colorschememapping",
     "datastore", "latentstyles", "generator", "userprops", "docvar", "xmlnstbl",
-    "shp", "shpinst", "shprslt", "nonshppict", "mmathPr", "fchars", "lchars",
-    "template", "objdata", "objclass", "objname", "datafield", "formfield",
+    "sp", "shprslt", "nonshppict", "mmathPr", "fchars", "lchars",
+    "template", "objdata", "objclass", "objname", "objalias", "objsect", "objtime",
+    "datafield", "formfield",
 };
+
+// Destinations marked {\* ...} whose text is kept all the same.
+constexpr std::string_view kKeptStarredDestinations[] = {"shpinst"};
+
+// Control words that end a line.
+constexpr std::string_view kLineEnds[] = {"par", "line", "sect", "page", "column"};
 
 // Control words that stand for one character.
 struct SpecialCharacter {
@@ -59,13 +72,14 @@ constexpr SpecialCharacter kSpecialCharacters[] = {
 struct GroupState {
     Destination destination = Destination::Text;
     int fallbackCount = 1;  // \ucN
-    int codePage = 0;       // from the current font; 0: the document's
+    bool fontChosen = false;  // \f since the group or \plain began
+    int codePage = 0;       // from the chosen font; 0: the document's
     bool hidden = false;    // \v
 };
 
 class RtfReader {
 public:
-    RtfReader(System& sys, std::string_view rtf) : tokens_(rtf), out_(sys) {}
+    RtfReader(System& sys, std::string_view rtf) : sys_(sys), tokens_(rtf), out_(sys) {}
 
     // False when the document breaks off inside \bin data.
     bool Read();
@@ -74,15 +88,22 @@ public:
 private:
     GroupState& Top() { return groups_.back(); }
     bool InText() { return Top().destination == Destination::Text && !Top().hidden; }
-    int CodePage() { return Top().codePage ? Top().codePage : documentCodePage_; }
+    // Until a font is chosen the text is in the default font.
+    int CodePage() {
+        int font = Top().fontChosen ? Top().codePage : FontCodePage(defaultFont_);
+        return font ? font : documentCodePage_;
+    }
     int FontCodePage(int font);
 
     void OnText(std::string_view bytes);
     void OnControlWord(const RtfToken& t);
+    void OnUnicode(int32_t value);
+    int KnownCodePage(int codePage);
     void OnFontTableWord(const RtfToken& t);
     void OnControlSymbol(char symbol);
     bool ConsumeFallback();
 
+    System& sys_;
     RtfTokenizer tokens_;
     RtfOutput out_;
     std::vector<GroupState> groups_;
@@ -91,6 +112,7 @@ private:
     int defaultFont_ = -1;
     int fontBeingDefined_ = -1;
     int fallbackLeft_ = 0;              // fallback characters still to drop
+    bool afterStar_ = false;            // the last token was \* in document text
     int footnoteCount_ = 0;             // for the numbers of \chftn
 };
 
@@ -98,6 +120,8 @@ bool RtfReader::Read() {
     groups_.push_back(GroupState{});
     for (;;) {
         RtfToken t = tokens_.Next();
+        bool starred = afterStar_;
+        afterStar_ = false;
         switch (t.kind) {
         case RtfToken::End:
             return true;  // unclosed groups: keep what was read
@@ -128,8 +152,13 @@ bool RtfReader::Read() {
                 OnControlSymbol(t.symbol);
             break;
         case RtfToken::ControlWord:
-            if (!ConsumeFallback())
-                OnControlWord(t);
+            if (ConsumeFallback())
+                break;
+            if (starred && std::find(std::begin(kKeptStarredDestinations),
+                                     std::end(kKeptStarredDestinations),
+                                     t.text) != std::end(kKeptStarredDestinations))
+                Top().destination = Destination::Text;
+            OnControlWord(t);
             break;
         }
     }
@@ -158,8 +187,10 @@ void RtfReader::OnText(std::string_view bytes) {
 void RtfReader::OnControlSymbol(char symbol) {
     GroupState& g = Top();
     if (symbol == '*') {
-        if (g.destination == Destination::Text)
+        if (g.destination == Destination::Text) {
             g.destination = Destination::Skip;
+            afterStar_ = true;
+        }
         return;
     }
     if (!InText())
@@ -216,25 +247,26 @@ void RtfReader::OnControlWord(const RtfToken& t) {
         documentCodePage_ = cp;
     } else if (w == "ansicpg") {
         if (t.hasParam && t.param > 0)
-            documentCodePage_ = t.param;
+            documentCodePage_ = KnownCodePage(t.param);
     } else if (w == "deff") {
         defaultFont_ = t.param;
     } else if (w == "f") {
+        g.fontChosen = true;
         g.codePage = FontCodePage(t.param);
     } else if (w == "plain") {
         g.hidden = false;
-        g.codePage = FontCodePage(defaultFont_);
+        g.fontChosen = false;
     } else if (w == "v") {
         g.hidden = !(t.hasParam && t.param == 0);
     } else if (w == "uc") {
         g.fallbackCount = std::clamp(t.param, 0, kMaxFallbackCount);
     } else if (w == "u") {
         if (InText())
-            out_.AddUnit(static_cast<uint16_t>(t.param < 0 ? t.param + 65536 : t.param));
+            OnUnicode(t.param);
         fallbackLeft_ = g.fallbackCount;
     } else if (!InText()) {
         return;
-    } else if (w == "par" || w == "line" || w == "sect") {
+    } else if (std::find(std::begin(kLineEnds), std::end(kLineEnds), w) != std::end(kLineEnds)) {
         out_.AddLineBreak();
     } else if (w == "chftn") {
         std::string number = std::to_string(++footnoteCount_);
@@ -254,11 +286,32 @@ void RtfReader::OnControlWord(const RtfToken& t) {
     }
 }
 
+void RtfReader::OnUnicode(int32_t value) {
+    if (value < 0 && value >= -32768)
+        value += 65536;  // a signed 16-bit number
+    if (value < 0)
+        out_.AddUnit('?');
+    else
+        out_.AddCodePoint(static_cast<uint32_t>(value));
+}
+
+// The document's code page, or Windows-1252 when the system cannot convert
+// it (the reader converts Mac Roman itself).
+int RtfReader::KnownCodePage(int codePage) {
+    if (codePage == kMacRomanCodePage || !sys_.ToUtf16Le("A", codePage).empty())
+        return codePage;
+    return kDefaultCodePage;
+}
+
 }  // namespace
 
 bool RtfToPlainText(System& sys, std::string_view rtf, std::string& text) {
     text.clear();
-    if (rtf.substr(0, kSignature.size()) != kSignature)
+    if (rtf.starts_with(kUtf8ByteOrderMark))
+        rtf.remove_prefix(kUtf8ByteOrderMark.size());
+    while (!rtf.empty() && (rtf[0] == ' ' || rtf[0] == '\t' || rtf[0] == '\r' || rtf[0] == '\n'))
+        rtf.remove_prefix(1);
+    if (!rtf.starts_with(kSignature))
         return false;
     RtfReader reader(sys, rtf);
     if (!reader.Read())

@@ -1,7 +1,12 @@
 // Tests of the RTF reader on documents written by hand.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+
+#ifndef _WIN32
+#include <iconv.h>
+#endif
 
 #include "CodePageSystem.h"
 #include "convert/rtf/RtfReader.h"
@@ -139,3 +144,135 @@ TEST(RtfBadInput, ConversionsAreIndependent) {
     ASSERT_TRUE(RtfToPlainText(sys, "{\\rtf1 second}", text));
     EXPECT_EQ(text, "second\r\n");
 }
+
+// Pages, columns and sections end a line as paragraphs do.
+TEST(RtfStructure, PagesColumnsAndSectionsEndLines) {
+    EXPECT_EQ(Convert("{\\rtf1 one\\page two\\column three\\sect four}"),
+              "one\r\ntwo\r\nthree\r\nfour\r\n");
+    EXPECT_EQ(Convert("{\\rtf1 last\\page}"), "last\r\n");
+}
+
+// A UTF-8 byte-order mark and white space before the document are skipped;
+// anything else there is still not RTF.
+TEST(RtfStructure, ByteOrderMarkAndWhiteSpaceBeforeTheDocument) {
+    EXPECT_EQ(Convert("\xEF\xBB\xBF{\\rtf1 a}"), "a\r\n");
+    EXPECT_EQ(Convert("\r\n\r\n \t{\\rtf1 a}"), "a\r\n");
+    EXPECT_EQ(Convert("\xEF\xBB\xBF\r\n{\\rtf1 a}"), "a\r\n");
+    EXPECT_TRUE(Fails("x{\\rtf1 a}"));
+    EXPECT_TRUE(Fails("\xEF\xBB\xBF"));
+    EXPECT_TRUE(Fails(" \r\n"));
+}
+
+// Text boxes and shape text, and an object's result, are read where they
+// stand; shape properties, the shape's repeat for older readers and the
+// object's data are not text.
+TEST(RtfStructure, ShapeTextAndObjectResults) {
+    EXPECT_EQ(Convert("{\\rtf1 before {\\shp{\\*\\shpinst\\shpleft0\\shpright900"
+                      "{\\sp{\\sn wzName}{\\sv Text Box 1}}{\\shptxt\\pard inside\\par}}"
+                      "{\\shprslt{\\*\\do\\dobxcolumn{\\dptxbxtext inside}}}}after}"),
+              "before inside\r\nafter\r\n");
+    EXPECT_EQ(Convert("{\\rtf1 a{\\object\\objemb\\objw100{\\*\\objclass Excel.Sheet.8}"
+                      "{\\*\\objdata 01050000}{\\result{\\pict\\wmetafile8 0100}shown}}b}"),
+              "ashownb\r\n");
+    EXPECT_EQ(Convert("{\\rtf1 a{\\*\\shpinst{\\sp{\\sn t}{\\sv v}}{\\shptxt one}}"
+                      "{\\*\\shpinst{\\shptxt two}}b}"),
+              "aonetwob\r\n");
+    // Only a starred shape instruction opens; other starred groups stay shut.
+    EXPECT_EQ(Convert("{\\rtf1 a{\\*\\shpgrp{\\shptxt no}}b}"), "ab\r\n");
+}
+
+// \uN above 32767 is written negative, beyond U+FFFF as a surrogate pair
+// (some writers give the code point itself); what cannot be a character
+// becomes "?". In UTF-8 as the ANSI code page every character shows.
+TEST(RtfCharacters, CharactersBeyondSixteenBits) {
+    struct Case {
+        const char* rtf;
+        int ansi;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"{\\rtf1 \\u-10179?\\u-8704?}", 65001, "\xF0\x9F\x98\x80\r\n"},
+        {"{\\rtf1 \\u55357?\\u56832?}", 65001, "\xF0\x9F\x98\x80\r\n"},
+        {"{\\rtf1 \\u128512?x}", 65001, "\xF0\x9F\x98\x80x\r\n"},
+        {"{\\rtf1 \\u-1?}", 65001, "\xEF\xBF\xBF\r\n"},
+        {"{\\rtf1 \\u-32768?}", 65001, "\xE8\x80\x80\r\n"},
+        {"{\\rtf1 \\u-10179?\\u-8704?}", 1252, "?\r\n"},
+        {"{\\rtf1 \\u128512?x}", 1252, "?x\r\n"},
+        {"{\\rtf1 a\\u-10179?b}", 65001, "a?b\r\n"},
+        {"{\\rtf1 a\\u-8704?b}", 1252, "a?b\r\n"},
+        {"{\\rtf1 a\\u-40000?b}", 65001, "a?b\r\n"},
+        {"{\\rtf1 a\\u1114112?b}", 65001, "a?b\r\n"},
+        {"{\\rtf1 a\\u1114111?b}", 65001, "a\xF4\x8F\xBF\xBF" "b\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Convert(c.rtf, c.ansi), c.text) << c.rtf << " in " << c.ansi;
+}
+
+// No text is lost for its code page: an ANSI code page the system cannot
+// convert reads as Windows-1252, Mac Roman (\mac, character set 77) comes
+// from the reader's own table, and another unknown code page keeps its
+// ASCII with "?" for every other byte. Characters the ANSI code page lacks
+// become "?" on the way out.
+TEST(RtfCodePages, TextIsNeverLostForItsCodePage) {
+    struct Case {
+        std::string rtf;
+        int ansi;
+        const char* text;
+    };
+    const std::string fonts77 =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset0 Times;}{\\f1\\fcharset77 Mac;}}";
+    const std::string unknownCpg = "{\\rtf1\\ansi{\\fonttbl{\\f1\\cpg99999 X;}}";
+    const Case cases[] = {
+        {"{\\rtf1\\ansi\\ansicpg99999 hello w\\'e9rld}", 1252, "hello w\xe9rld\r\n"},
+        {"{\\rtf1\\ansi\\ansicpg99999 hello w\\'e9rld}", 1251, "hello w?rld\r\n"},
+        {"{\\rtf1\\mac caf\\'8e cr\\'8fme \\'d2q\\'d3}", 1252, "caf\xe9 cr\xe8me \x93q\x94\r\n"},
+        {"{\\rtf1\\mac \\'b9r\\'b2}", 1252, "?r?\r\n"},
+        {"{\\rtf1\\mac \\'b9r\\'b2}", 1253, "\xf0r?\r\n"},
+        {"{\\rtf1\\mac \\'8e}", 1251, "?\r\n"},
+        {"{\\rtf1\\mac \\'cb}", 65001, "\xC3\x80\r\n"},
+        {fonts77 + "\\f1 \\'8e\\f0 \\'8e}", 1252, "\xe9\x8e\r\n"},
+        {unknownCpg + "\\f1 ab\\'e9c}", 1252, "ab?c\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Convert(c.rtf, c.ansi), c.text) << c.rtf << " in " << c.ansi;
+}
+
+// The default font's character set holds from the first character, before
+// any \f or \plain, and again after \plain or at the end of a group.
+TEST(RtfCodePages, DefaultFontAppliesFromTheStart) {
+    const std::string head =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff1{\\fonttbl{\\f0\\fcharset0 Times;}"
+        "{\\f1\\fcharset204 Cyr;}}";
+    EXPECT_EQ(Convert(head + "\\'c6{\\f0 \\'c6}\\'c6\\f0 \\'c6\\plain \\'c6}", 1251),
+              "\xc6?\xc6?\xc6\r\n");
+    EXPECT_EQ(Convert(head + "\\'e2\\'e0}", 1252), "??\r\n");
+    // A default font without a character set of its own: the document's.
+    EXPECT_EQ(Convert("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times;}}caf\\'e9}"), "caf\xe9\r\n");
+}
+
+#ifndef _WIN32
+// The own Mac Roman table against the system's (iconv's MACINTOSH), in
+// UTF-8. iconv's older table differs in two places: C6 is the Greek capital
+// delta rather than the increment sign, and F0 (the maker's logo) sits at
+// another private-use point.
+TEST(RtfCodePages, MacRomanAgreesWithIconv) {
+    iconv_t cd = iconv_open("UTF-8", "MACINTOSH");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        if (b == 0xC6 || b == 0xF0)
+            continue;
+        char in[1] = {static_cast<char>(b)};
+        char out[8] = {};
+        char* src = in;
+        char* dst = out;
+        size_t inLeft = 1, outLeft = sizeof out;
+        ASSERT_NE(iconv(cd, &src, &inLeft, &dst, &outLeft), static_cast<size_t>(-1)) << b;
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%02x", b);
+        std::string expected = std::string(out, dst) + "\r\n";
+        EXPECT_EQ(Convert(std::string("{\\rtf1\\mac \\'") + hex + "}", 65001), expected) << hex;
+    }
+    iconv_close(cd);
+    EXPECT_EQ(Convert("{\\rtf1\\mac \\'c6\\'f0}", 65001), "\xE2\x88\x86\xEF\xA3\xBF\r\n");
+}
+#endif

@@ -145,6 +145,19 @@ TEST_F(IniFileTest, Utf16FilesStayUtf16WhenWritten) {
     EXPECT_EQ(Stored(), Utf16("[Info]\r\nName=na\xefve\r\nKeep=\xe9t\xe9\r\nAdded=1\r\n"));
 }
 
+// A UTF-16 file that ends in half a unit (found by fuzzing): what is added
+// after it is still read back, and the half unit is completed, not lost.
+TEST_F(IniFileTest, Utf16FileEndingInHalfAUnitTakesNewKeys) {
+    std::string odd = Utf16("[Info]\r\nName=x") + "y";
+    Given(odd);
+    ini.WriteIniKey("Info", "Added", "1");
+    ini.WriteIniKey("New", "Key", "v");
+    EXPECT_EQ(ini.GetIniKey("Info", "Name"), "xy");
+    EXPECT_EQ(ini.GetIniKey("Info", "Added"), "1");
+    EXPECT_EQ(ini.GetIniKey("New", "Key"), "v");
+    EXPECT_EQ(Stored().substr(0, odd.size()), odd);
+}
+
 TEST_F(IniFileTest, Utf8FilesWithAMarkReadInTheAnsiCodePage) {
     Given("\xef\xbb\xbf[S]\r\nK=Caf\xc3\xa9\r\n");
     EXPECT_EQ(ini.GetIniKey("S", "K"), "Caf\xe9");

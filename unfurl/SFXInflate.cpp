@@ -509,6 +509,8 @@ bool Inflater::DecodeCodes(const BlockCodes& codes) {
             return false;
         if (entry.op == kOpLiteral) {
             PutByte(static_cast<uint8_t>(entry.value));
+            if (Decoder.overflowed)
+                return false;
             continue;
         }
         if (entry.op == kOpEndOfBlock)
@@ -520,7 +522,7 @@ bool Inflater::DecodeCodes(const BlockCodes& codes) {
             return false;
         unsigned distance = entry.value + PeekBits(entry.op);
         DumpBits(entry.op);
-        if (Overrun() || !CopyMatch(distance, length))
+        if (Overrun() || !CopyMatch(distance, length) || Decoder.overflowed)
             return false;
     }
 }
@@ -564,7 +566,7 @@ bool Inflater::Stored() {
         if (windowPos_ == kWindowSize)
             Flush();
     }
-    return true;
+    return !Decoder.overflowed;
 }
 
 bool Inflater::ReadLengths(uint8_t* lengths, unsigned count) {
@@ -694,6 +696,12 @@ bool InflateEntry() {
 }
 
 void WriteOutput(const uint8_t* buffer, size_t count) {
+    if (count > Decoder.room) {
+        count = static_cast<size_t>(Decoder.room);
+        Decoder.overflowed = true;
+    }
+    Decoder.room -= count;
+    Decoder.written += count;
     if (Decoder.output->Write(buffer, count) != count)
         ReportFatal(FillPlaceholder(kMsgWriteError, Decoder.outputName));
 }
@@ -701,7 +709,7 @@ void WriteOutput(const uint8_t* buffer, size_t count) {
 void CopyStoredEntry() {
     int64_t first = std::min<int64_t>(std::max<int64_t>(Decoder.remaining, 0), kInputChunk);
     std::vector<uint8_t> buffer(static_cast<size_t>(first) + kInputPadding);
-    while (Decoder.remaining > 0) {
+    while (Decoder.remaining > 0 && !Decoder.overflowed) {
         size_t n = static_cast<size_t>(std::min<int64_t>(Decoder.remaining, kInputChunk));
         if (Decoder.input->Read(buffer.data(), n) != n)
             ReportFatal(kMsgCorrupt);

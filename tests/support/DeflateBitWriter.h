@@ -80,3 +80,16 @@ private:
     uint8_t current_ = 0;
     unsigned bitCount_ = 0;
 };
+
+// A fixed-code stream that decodes to 1 + 258 * matches zero bytes: one
+// literal, then matches of the longest length at distance 1.
+inline std::string ZeroRunStream(unsigned matches) {
+    DeflateBitWriter w;
+    w.Put(1, 1);
+    w.Put(1, 2);
+    w.PutFixedSymbol(0);
+    for (unsigned i = 0; i < matches; ++i)
+        w.PutFixedMatch(258, 1);
+    w.PutFixedSymbol(256);
+    return w.Bytes();
+}

@@ -626,6 +626,10 @@ bool Inflater::Dynamic() {
     uint8_t lengths[kLengthArraySize] = {};
     if (!ReadLengths(lengths, literalCount + distanceCount))
         return false;
+    // Format note: a block without an end-of-block code can never end;
+    // it is refused before it writes anything.
+    if (lengths[kEndOfBlock] == 0)
+        return false;
     CodeTable literals, distances;
     unsigned literalBits = kLiteralLookupBits, distanceBits = kDistanceLookupBits;
     if (BuildTable(lengths, literalCount, kPlainLiterals, kLengthBase, kLengthExtra, literalBits,

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "SfxPackFixture.h"
+#include "support/RawDeflate.h"
 
 namespace {
 
@@ -92,20 +93,6 @@ std::string SourceText() {
 uint32_t Crc(const std::string& data) {
     return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()),
                                        static_cast<uInt>(data.size())));
-}
-
-std::string ZlibRaw(const std::string& data, int level, int strategy) {
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, -15, 9, strategy), Z_OK);
-    std::string out(deflateBound(&z, data.size()) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 // The deflate stream of a single-member gzip file (RFC 1952): after the
@@ -212,7 +199,7 @@ TEST_F(EncoderMatrix, ZlibAtEveryLevelAndStrategy) {
             std::string zipName =
                 "zlib" + std::to_string(level) + "-" + std::to_string(strategy) + ".zip";
             WriteRawZip(zipName, [&](const std::string&, const std::string& data) {
-                return ZlibRaw(data, level, strategy);
+                return RawDeflate(data, level, strategy);
             });
             ExpectExtractsWhole(zipName);
         }

@@ -373,10 +373,10 @@ bool Inflater::Decode(const CodeTable& table, unsigned width, Code& entry) {
 // moment they are read: nothing may be written past a match's end.
 //
 // Copies 'run' bytes from window position 'from' to 'to', neither run
-// crossing the window's end. Words are moved whenever no word reads a byte
-// that an earlier word of this run wrote, that is when the source lies
-// ahead or at least a word behind; the bytes a last word writes past the
-// run's end are saved first and put back after it.
+// crossing the window's end. Words are moved whenever every word reads
+// only bytes that are already final, that is when the source lies ahead
+// or at least a word behind; the up to fifteen bytes the words write past
+// the run's end are saved first and put back after it.
 inline void CopyWord(uint8_t* to, const uint8_t* from) {
     uint64_t word;
     std::memcpy(&word, from, sizeof word);

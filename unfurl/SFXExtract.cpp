@@ -119,6 +119,35 @@ uint64_t LocalHeaderPosition(const EntryRecord& entry) {
     return static_cast<uint64_t>(position);
 }
 
+// The least the bytes of an entry take in the archive: its local header
+// without name and extra field, and its compressed data.
+struct EntrySpan {
+    uint16_t disk;
+    uint64_t start, end;
+};
+
+EntrySpan LeastSpan(const EntryRecord& entry) {
+    uint64_t start = entry.LocalHeaderOffset();
+    return {entry.DiskNumberStart(), start, start + kLocalHeaderSize + entry.CompressedSize()};
+}
+
+// Format note: a central record names its entry's bytes by offset and size
+// only, so several records can name the same bytes, or bytes inside
+// another entry's data, and one small archive can make an unbounded
+// amount of output (the "overlapped components" zip bomb). Entries of a
+// sound archive never share a byte; an entry whose span meets the span of
+// an entry listed before it is refused. The spans are taken as short as
+// they can be, so that no sound archive is refused.
+bool OverlapsEarlierEntry(size_t index) {
+    EntrySpan span = LeastSpan(Vars.EntryTable[index]);
+    for (size_t i = 0; i < index; ++i) {
+        EntrySpan earlier = LeastSpan(Vars.EntryTable[i]);
+        if (earlier.disk == span.disk && earlier.start < span.end && span.start < earlier.end)
+            return true;
+    }
+    return false;
+}
+
 // Decodes the prepared entry into a new file; false when it was not written
 // whole with the right CRC.
 bool WriteEntryFile(const std::string& targetPath, const EntryRecord& entry, int64_t remaining,
@@ -134,13 +163,17 @@ bool WriteEntryFile(const std::string& targetPath, const EntryRecord& entry, int
     Decoder.outputName = targetPath;
     Decoder.remaining = remaining;
     Decoder.encrypted = encrypted;
+    Decoder.room = entry.UncompressedSize();
     if (entry.Method() == kMethodStored)
         CopyStoredEntry();
     else
         InflateEntry();
     SetFileDosTime(*output, entry.DosDate(), entry.DosTime());
 
-    bool result = entry.Crc() == ~Decoder.crc;
+    // More or fewer bytes than the record declares is damage as much as a
+    // wrong CRC, and reported alike.
+    bool whole = !Decoder.overflowed && Decoder.written == entry.UncompressedSize();
+    bool result = whole && entry.Crc() == ~Decoder.crc;
     if (!result)
         ReportError(FillPlaceholder(kMsgCrcError, targetPath));
     if (!output->Close()) {
@@ -260,6 +293,10 @@ bool ExtractRun() {
         }
 
         std::string target = IncludeTrailingBackslash(Vars.Destination) + name;
+        if (OverlapsEarlierEntry(index)) {
+            ReportError(FillPlaceholder(kMsgCrcError, target));
+            continue;
+        }
         std::string folder = DirectoryPart(target);
         if (!ForceFolders(folder)) {
             ReportError(FillPlaceholder(kMsgFolderError, folder));

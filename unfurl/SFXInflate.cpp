@@ -17,9 +17,10 @@ DecoderState Decoder;
 namespace {
 
 constexpr unsigned kWindowSize = 32768;
-constexpr unsigned kWindowPadding = 16;     // room for 8-byte copies that overshoot
 constexpr unsigned kInputChunk = 32768;
 constexpr unsigned kInputPadding = 2;
+constexpr unsigned kMaxMatch = 258;
+constexpr unsigned kMaxDistance = 32768;
 constexpr unsigned kMaxCodeLength = 16;
 constexpr unsigned kMaxLiteralCodes = 288;
 constexpr unsigned kMaxDistanceCodes = 32;
@@ -37,8 +38,38 @@ constexpr unsigned kFixedLiteralLookupBits = 9;
 constexpr unsigned kFixedDistanceLookupBits = 5;
 constexpr unsigned kCodeLengthLookupBits = 7;
 
+// Matches are copied a word at a time, at least two words. The words may
+// run up to fifteen bytes past a run's end, into the window's oldest
+// history or past its end; those bytes are kept and put back (see CopyRun).
+constexpr unsigned kCopyWord = 8;
+constexpr unsigned kCopyOvershoot = 2 * kCopyWord;
+constexpr unsigned kWindowPadding = kCopyOvershoot;
+
+// The fast loop runs while the chunk holds enough bytes for two word loads
+// and the window has room for two literals and the longest match (or three
+// literals) with a byte to spare, so that neither end needs checking per
+// symbol and the window never fills inside it.
+constexpr unsigned kFastInputBytes = 2 * sizeof(uint64_t);
+constexpr unsigned kFastLiterals = 2;
+constexpr unsigned kFastWindowRoom = kFastLiterals + kMaxMatch;
+// Bits a word load guarantees (the count stays below 64), and the most one
+// pass of the fast loop takes from them: two literals and a length with its
+// extra bits (or three literals), then, after a second load, a distance
+// with its extra bits.
+constexpr unsigned kRefillBits = 56;
+constexpr unsigned kLongestCode = 15;
+constexpr unsigned kMaxLengthExtra = 5;
+constexpr unsigned kMaxDistanceExtra = 13;
+constexpr unsigned kMaxLiteralStep = kFastLiterals * kLongestCode + kLongestCode + kMaxLengthExtra;
+constexpr unsigned kMaxDistanceStep = kLongestCode + kMaxDistanceExtra;
+
 static_assert(kLengthArraySize >= kMaxLiteralCodes + kMaxDistanceCodes);
 static_assert((kWindowSize & (kWindowSize - 1)) == 0, "window size is a power of two");
+static_assert(kMaxDistance == kWindowSize, "every distance reaches into the window");
+static_assert(kWindowPadding >= kCopyOvershoot, "the words past the window's end fit");
+static_assert(kFastWindowRoom < kWindowSize);
+static_assert(kMaxLiteralStep <= kRefillBits && kMaxDistanceStep <= kRefillBits);
+static_assert(3 * kLongestCode <= kMaxLiteralStep, "three literals fit as well");
 
 // Table entry operations.
 constexpr uint8_t kOpEndOfBlock = 15;
@@ -186,6 +217,53 @@ CodeTable FixedLiterals, FixedDistances;
 unsigned FixedLiteralBits = kFixedLiteralLookupBits;
 unsigned FixedDistanceBits = kFixedDistanceLookupBits;
 
+// Adds the next eight input bytes to a bit buffer of fewer than 64 bits,
+// leaving 56 to 63 bits counted; gives the number of whole bytes counted.
+// The bits above the count are the next bytes' own bits, which a later
+// load or fetch puts back in the same place.
+inline size_t LoadBits(const uint8_t* next, uint64_t& bits, unsigned& count) {
+    uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, next, sizeof word);
+    } else {
+        for (int i = 7; i >= 0; --i)
+            word = (word << 8) | next[i];
+    }
+    bits |= word << count;
+    size_t bytes = (63 - count) >> 3;
+    count |= kRefillBits;
+    return bytes;
+}
+
+// Looks a code up in a two-level table and consumes its bits from the bit
+// buffer; an invalid code comes back as kOpInvalid.
+inline Code LookupCode(const Code* table, uint32_t mask, uint64_t& bits, unsigned& count) {
+    Code entry = table[bits & mask];
+    if (entry.op > kOpLiteral) {
+        if (entry.op == kOpInvalid)
+            return entry;
+        bits >>= entry.bits;
+        count -= entry.bits;
+        entry = table[entry.value + (bits & Mask(entry.op - kOpLiteral))];
+        if (entry.op == kOpInvalid)
+            return entry;
+    }
+    bits >>= entry.bits;
+    count -= entry.bits;
+    return entry;
+}
+
+// The two tables of a block and their first-level widths.
+struct BlockCodes {
+    const CodeTable& literals;
+    unsigned literalBits;
+    const CodeTable& distances;
+    unsigned distanceBits;
+};
+
+// How the fast loop ended.
+enum class FastEnd { kNearAnEdge, kEndOfBlock, kDataError };
+
 // One entry's decoding: input chunks, bit buffer, window.
 class Inflater {
 public:
@@ -197,8 +275,8 @@ private:
     bool Block(bool& last);
     bool Stored();
     bool Dynamic();
-    bool DecodeCodes(const CodeTable& literals, unsigned literalBits, const CodeTable& distances,
-                     unsigned distanceBits);
+    bool DecodeCodes(const BlockCodes& codes);
+    FastEnd FastCodes(const BlockCodes& codes);
     bool ReadLengths(uint8_t* lengths, unsigned count);
     bool CopyMatch(unsigned distance, unsigned length);
 
@@ -215,7 +293,8 @@ private:
     }
     // True once a code has used bits beyond the entry's compressed bytes.
     bool Overrun() const { return bitCount_ < fillerBits_; }
-    // Looks a code up in a two-level table and consumes its bits.
+    // Looks a code up and consumes its bits; false for an invalid code or
+    // one that used bits beyond the input.
     bool Decode(const CodeTable& table, unsigned width, Code& entry);
 
     void PutByte(uint8_t byte) {
@@ -253,25 +332,15 @@ int Inflater::FetchByte() {
     return input_[inputPos_++];
 }
 
-// Fills the bit buffer to at least 56 bits. Eight bytes at a time while the
-// chunk has them; the bits above the count are then the next bytes' own
-// bits, which a later load puts back in the same place. Past the end of the
-// input, one-bits fill the buffer and are counted.
+// Fills the bit buffer to at least 56 bits; past the end of the input,
+// one-bits fill it and are counted. While the chunk holds eight bytes they
+// are loaded as one word (see LoadBits).
 void Inflater::Refill() {
-    if (inputCount_ - inputPos_ >= 8) {
-        uint64_t word = 0;
-        if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(&word, input_.data() + inputPos_, sizeof word);
-        } else {
-            for (int i = 7; i >= 0; --i)
-                word = (word << 8) | input_[inputPos_ + i];
-        }
-        bitBuffer_ |= word << bitCount_;
-        inputPos_ += (63 - bitCount_) >> 3;
-        bitCount_ |= 56;
+    if (inputCount_ - inputPos_ >= sizeof(uint64_t)) {
+        inputPos_ += LoadBits(input_.data() + inputPos_, bitBuffer_, bitCount_);
         return;
     }
-    while (bitCount_ <= 56) {
+    while (bitCount_ < kRefillBits) {
         int byte = FetchByte();
         if (byte < 0) {
             byte = 0xFF;
@@ -292,52 +361,54 @@ void Inflater::Flush() {
 }
 
 bool Inflater::Decode(const CodeTable& table, unsigned width, Code& entry) {
-    entry = table[PeekBits(width)];
-    if (entry.op > kOpLiteral) {
-        if (entry.op == kOpInvalid)
-            return false;
-        DumpBits(entry.bits);
-        entry = table[entry.value + PeekBits(entry.op - kOpLiteral)];
-        if (entry.op == kOpInvalid)
-            return false;
-    }
-    DumpBits(entry.bits);
-    return !Overrun();
+    entry = LookupCode(table.data(), Mask(width), bitBuffer_, bitCount_);
+    return entry.op != kOpInvalid && !Overrun();
 }
 
 // Format note: a match may overlap the bytes it produces (distance below
-// length), which repeats the last 'distance' bytes; such copies go byte by
-// byte. Sources before the window's start wrap to its end.
+// length), which repeats the last 'distance' bytes, and its source may lie
+// ahead of the target in the circular window, where the previous lap's
+// bytes are. A match of distance 32768 reads each byte just before it
+// overwrites it, so the window's oldest bytes must stay exact up to the
+// moment they are read: nothing may be written past a match's end.
+//
+// Copies 'run' bytes from window position 'from' to 'to', neither run
+// crossing the window's end. Words are moved whenever every word reads
+// only bytes that are already final, that is when the source lies ahead
+// or at least a word behind; the up to fifteen bytes the words write past
+// the run's end are saved first and put back after it.
+inline void CopyWord(uint8_t* to, const uint8_t* from) {
+    uint64_t word;
+    std::memcpy(&word, from, sizeof word);
+    std::memcpy(to, &word, sizeof word);
+}
+
+inline void CopyRun(uint8_t* window, unsigned to, unsigned from, unsigned run) {
+    uint8_t* out = window + to;
+    const uint8_t* in = window + from;
+    if (from >= to || to - from >= kCopyWord) {
+        uint8_t kept[kCopyOvershoot];
+        std::memcpy(kept, out + run, kCopyOvershoot);
+        CopyWord(out, in);
+        CopyWord(out + kCopyWord, in + kCopyWord);
+        for (unsigned i = 2 * kCopyWord; i < run; i += kCopyWord)
+            CopyWord(out + i, in + i);
+        std::memcpy(out + run, kept, kCopyOvershoot);
+    } else if (to - from == 1) {
+        std::memset(out, *in, run);
+    } else {
+        for (unsigned i = 0; i < run; ++i)
+            out[i] = in[i];
+    }
+}
+
 bool Inflater::CopyMatch(unsigned distance, unsigned length) {
     if (distance > flushed_ + windowPos_)
         return false;
-    uint8_t* w = window_.data();
-    if (distance <= windowPos_ && windowPos_ + length <= kWindowSize) {
-        uint8_t* to = w + windowPos_;
-        const uint8_t* from = to - distance;
-        windowPos_ += length;
-        if (distance >= 8) {
-            for (unsigned i = 0; i < length; i += 8)
-                std::memcpy(to + i, from + i, 8);
-        } else if (distance == 1) {
-            std::memset(to, *from, length);
-        } else {
-            for (unsigned i = 0; i < length; ++i)
-                to[i] = from[i];
-        }
-        if (windowPos_ == kWindowSize)
-            Flush();
-        return true;
-    }
     while (length > 0) {
         unsigned from = (windowPos_ - distance) & (kWindowSize - 1);
         unsigned run = std::min(length, kWindowSize - std::max(from, windowPos_));
-        if (from < windowPos_ && windowPos_ - from < run) {
-            for (unsigned i = 0; i < run; ++i)
-                w[windowPos_ + i] = w[from + i];
-        } else {
-            std::memmove(w + windowPos_, w + from, run);
-        }
+        CopyRun(window_.data(), windowPos_, from, run);
         windowPos_ += run;
         length -= run;
         if (windowPos_ == kWindowSize)
@@ -346,26 +417,112 @@ bool Inflater::CopyMatch(unsigned distance, unsigned length) {
     return true;
 }
 
-bool Inflater::DecodeCodes(const CodeTable& literals, unsigned literalBits,
-                           const CodeTable& distances, unsigned distanceBits) {
+// The hot loop. Every pass starts with a word load, which leaves enough
+// bits for two literals and a length; a second load gives the distance its
+// bits. Bits always come from real input here, so no overrun can happen,
+// and the window never fills. The state lives in locals while it runs:
+// stores into the window could otherwise alias the members.
+FastEnd Inflater::FastCodes(const BlockCodes& codes) {
+    const Code* literals = codes.literals.data();
+    const Code* distances = codes.distances.data();
+    const uint32_t literalMask = Mask(codes.literalBits);
+    const uint32_t distanceMask = Mask(codes.distanceBits);
+    const uint8_t* input = input_.data();
+    const size_t inputEnd = inputCount_;
+    const bool previousLap = flushed_ != 0;   // the window never fills in here
+    uint8_t* w = window_.data();
+    size_t in = inputPos_;
+    unsigned out = windowPos_;
+    uint64_t bits = bitBuffer_;
+    unsigned count = bitCount_;
+
+    FastEnd end = FastEnd::kNearAnEdge;
+    while (inputEnd - in >= kFastInputBytes && out < kWindowSize - kFastWindowRoom) {
+        in += LoadBits(input + in, bits, count);
+        Code entry = LookupCode(literals, literalMask, bits, count);
+        if (entry.op == kOpLiteral) {
+            w[out++] = static_cast<uint8_t>(entry.value);
+            entry = LookupCode(literals, literalMask, bits, count);
+            if (entry.op == kOpLiteral) {
+                w[out++] = static_cast<uint8_t>(entry.value);
+                entry = LookupCode(literals, literalMask, bits, count);
+                if (entry.op == kOpLiteral) {
+                    w[out++] = static_cast<uint8_t>(entry.value);
+                    continue;
+                }
+            }
+        }
+        if (entry.op == kOpEndOfBlock) {
+            end = FastEnd::kEndOfBlock;
+            break;
+        }
+        if (entry.op == kOpInvalid) {
+            end = FastEnd::kDataError;
+            break;
+        }
+        unsigned length = entry.value + static_cast<unsigned>(bits & Mask(entry.op));
+        bits >>= entry.op;
+        count -= entry.op;
+        in += LoadBits(input + in, bits, count);
+        entry = LookupCode(distances, distanceMask, bits, count);
+        if (entry.op == kOpInvalid) {
+            end = FastEnd::kDataError;
+            break;
+        }
+        unsigned distance = entry.value + static_cast<unsigned>(bits & Mask(entry.op));
+        bits >>= entry.op;
+        count -= entry.op;
+        // The source lies behind in this lap, or whole in the previous one;
+        // else it straddles the window's end, or lies before the output.
+        unsigned from = (out - distance) & (kWindowSize - 1);
+        if (distance <= out || (previousLap && from + length <= kWindowSize)) {
+            CopyRun(w, out, from, length);
+            out += length;
+            continue;
+        }
+        windowPos_ = out;
+        if (!CopyMatch(distance, length)) {
+            end = FastEnd::kDataError;
+            break;
+        }
+        out = windowPos_;
+    }
+    inputPos_ = in;
+    windowPos_ = out;
+    bitBuffer_ = bits;
+    bitCount_ = count;
+    return end;
+}
+
+// Near the end of the input or of the window, one symbol at a time with
+// every check; elsewhere the fast loop.
+bool Inflater::DecodeCodes(const BlockCodes& codes) {
     for (;;) {
-        NeedBits(48);
+        switch (FastCodes(codes)) {
+        case FastEnd::kEndOfBlock: return true;
+        case FastEnd::kDataError: return false;
+        case FastEnd::kNearAnEdge: break;
+        }
+        NeedBits(kMaxLiteralStep);
         Code entry;
-        if (!Decode(literals, literalBits, entry))
+        if (!Decode(codes.literals, codes.literalBits, entry))
             return false;
         if (entry.op == kOpLiteral) {
             PutByte(static_cast<uint8_t>(entry.value));
+            if (Decoder.overflowed)
+                return false;
             continue;
         }
         if (entry.op == kOpEndOfBlock)
             return true;
         unsigned length = entry.value + PeekBits(entry.op);
         DumpBits(entry.op);
-        if (!Decode(distances, distanceBits, entry))
+        NeedBits(kMaxDistanceStep);
+        if (!Decode(codes.distances, codes.distanceBits, entry))
             return false;
         unsigned distance = entry.value + PeekBits(entry.op);
         DumpBits(entry.op);
-        if (Overrun() || !CopyMatch(distance, length))
+        if (Overrun() || !CopyMatch(distance, length) || Decoder.overflowed)
             return false;
     }
 }
@@ -409,7 +566,7 @@ bool Inflater::Stored() {
         if (windowPos_ == kWindowSize)
             Flush();
     }
-    return true;
+    return !Decoder.overflowed;
 }
 
 bool Inflater::ReadLengths(uint8_t* lengths, unsigned count) {
@@ -469,6 +626,10 @@ bool Inflater::Dynamic() {
     uint8_t lengths[kLengthArraySize] = {};
     if (!ReadLengths(lengths, literalCount + distanceCount))
         return false;
+    // Format note: a block without an end-of-block code can never end;
+    // it is refused before it writes anything.
+    if (lengths[kEndOfBlock] == 0)
+        return false;
     CodeTable literals, distances;
     unsigned literalBits = kLiteralLookupBits, distanceBits = kDistanceLookupBits;
     if (BuildTable(lengths, literalCount, kPlainLiterals, kLengthBase, kLengthExtra, literalBits,
@@ -477,7 +638,7 @@ bool Inflater::Dynamic() {
     if (BuildTable(lengths + literalCount, distanceCount, 0, kDistanceBase, kDistanceExtra,
                    distanceBits, distances) != kBuildOk)
         return false;
-    return DecodeCodes(literals, literalBits, distances, distanceBits);
+    return DecodeCodes({literals, literalBits, distances, distanceBits});
 }
 
 bool Inflater::Block(bool& last) {
@@ -490,7 +651,7 @@ bool Inflater::Block(bool& last) {
         return false;
     switch (type) {
     case 0: return Stored();
-    case 1: return DecodeCodes(FixedLiterals, FixedLiteralBits, FixedDistances, FixedDistanceBits);
+    case 1: return DecodeCodes({FixedLiterals, FixedLiteralBits, FixedDistances, FixedDistanceBits});
     case 2: return Dynamic();
     default: return false;
     }
@@ -539,6 +700,12 @@ bool InflateEntry() {
 }
 
 void WriteOutput(const uint8_t* buffer, size_t count) {
+    if (count > Decoder.room) {
+        count = static_cast<size_t>(Decoder.room);
+        Decoder.overflowed = true;
+    }
+    Decoder.room -= count;
+    Decoder.written += count;
     if (Decoder.output->Write(buffer, count) != count)
         ReportFatal(FillPlaceholder(kMsgWriteError, Decoder.outputName));
 }
@@ -546,7 +713,7 @@ void WriteOutput(const uint8_t* buffer, size_t count) {
 void CopyStoredEntry() {
     int64_t first = std::min<int64_t>(std::max<int64_t>(Decoder.remaining, 0), kInputChunk);
     std::vector<uint8_t> buffer(static_cast<size_t>(first) + kInputPadding);
-    while (Decoder.remaining > 0) {
+    while (Decoder.remaining > 0 && !Decoder.overflowed) {
         size_t n = static_cast<size_t>(std::min<int64_t>(Decoder.remaining, kInputChunk));
         if (Decoder.input->Read(buffer.data(), n) != n)
             ReportFatal(kMsgCorrupt);

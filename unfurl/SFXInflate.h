@@ -16,6 +16,11 @@ struct DecoderState {
     int64_t remaining = 0;        // compressed bytes not yet fetched
     bool encrypted = false;       // keys already past the encryption header
     uint32_t crc = 0xFFFFFFFF;    // the entry's CRC is the complement
+    // Bytes the entry may still write (its declared size); what would go
+    // beyond is dropped, 'overflowed' set and decoding stopped.
+    uint64_t room = UINT64_MAX;
+    uint64_t written = 0;
+    bool overflowed = false;
 };
 
 extern DecoderState Decoder;
@@ -27,5 +32,5 @@ void CopyStoredEntry();
 // Decodes one deflate stream; false after a data error (the bytes decoded
 // up to the error are still written).
 bool InflateEntry();
-// Writes to the output; a short write is fatal.
+// Writes to the output, at most 'room' bytes; a short write is fatal.
 void WriteOutput(const uint8_t* buffer, size_t count);

@@ -59,3 +59,19 @@ inline void ResetForInput() {
     (void)tablesBuilt;
     ResetVars(system, host);
 }
+
+// What unfurl's decoder makes of one raw deflate stream.
+struct UnfurlInflated {
+    bool ok;
+    std::string bytes;
+};
+
+inline UnfurlInflated UnfurlInflate(const std::string& stream) {
+    MemoryFile input(stream), output;
+    Decoder = DecoderState();
+    Decoder.input = &input;
+    Decoder.output = &output;
+    Decoder.remaining = static_cast<int64_t>(stream.size());
+    bool ok = InflateEntry();
+    return {ok, output.Bytes()};
+}

@@ -1,6 +1,7 @@
 // "sfxpack extract" against Info-ZIP unzip on archives of Info-ZIP zip and
 // 7-Zip, its password and overwrite options, spanned archives written by
-// "pack --volume-size", and entry names that point outside the destination.
+// "pack --volume-size", entry names that point outside the destination, and
+// zip bombs: records sharing one block, entries larger than declared.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -9,7 +10,10 @@
 #include <filesystem>
 #include <random>
 
+#include <zlib.h>
+
 #include "SfxPackFixture.h"
+#include "support/DeflateBitWriter.h"
 #include "support/RandomBytes.h"
 
 namespace {
@@ -241,6 +245,56 @@ TEST_F(ExtractCommand, ReservedAndUnfitWindowsNamesAreRefused) {
         EXPECT_NE(extract.err.find("Error en directorio " + name + "\n"), std::string::npos)
             << name << "\n" << extract.err;
     }
+}
+
+// A deflated entry of 5 MB of zeros in 32 KB, with its true CRC.
+ZipEntrySpec FiveMegabytesOfZeros(const std::string& name, uint32_t declared) {
+    const unsigned matches = 20000;
+    std::string zeros(1 + 258 * matches, '\0');
+    ZipEntrySpec e;
+    e.name = name;
+    e.data = ZeroRunStream(matches);
+    e.method = 8;
+    e.crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(zeros.data()), static_cast<uInt>(zeros.size())));
+    e.uncompressedSize = declared;
+    return e;
+}
+
+TEST_F(ExtractCommand, ThreeRecordsOfOneBlockWriteOneFile) {
+    ZipBuilder zip;
+    zip.entries = {FiveMegabytesOfZeros("a.bin", 1 + 258 * 20000), ZipEntrySpec(), ZipEntrySpec()};
+    zip.entries[1].name = "b.bin";
+    zip.entries[1].aliasOf = 0;
+    zip.entries[2].name = "c.bin";
+    zip.entries[2].aliasOf = 0;
+    temp.Write("bomb.zip", zip.Build());
+    ASSERT_EQ(Pack("--zip bomb.zip").exitCode, 0);
+    Result extract = Run("extract sfx.exe out");
+    EXPECT_EQ(extract.exitCode, 1);
+    auto files = Tree(Native("out"));
+    EXPECT_LE(files.size(), 1u);
+    for (const std::string name : {"b.bin", "c.bin"}) {
+        size_t report = extract.err.find("Error de CRC32 en ");
+        while (report != std::string::npos &&
+               extract.err.compare(extract.err.find('\n', report) - name.size(), name.size(),
+                                   name) != 0)
+            report = extract.err.find("Error de CRC32 en ", report + 1);
+        EXPECT_NE(report, std::string::npos) << name << "\n" << extract.err;
+        EXPECT_NE(extract.err.find("not extracted: " + name), std::string::npos) << extract.err;
+    }
+}
+
+TEST_F(ExtractCommand, EntryInflatingBeyondItsDeclaredSizeWritesNoMore) {
+    ZipBuilder zip;
+    zip.entries = {FiveMegabytesOfZeros("big.bin", 1000)};
+    temp.Write("bomb.zip", zip.Build());
+    ASSERT_EQ(Pack("--zip bomb.zip").exitCode, 0);
+    Result extract = Run("extract sfx.exe out");
+    EXPECT_EQ(extract.exitCode, 1);
+    EXPECT_LE(ReadNative(Native("out/big.bin")).size(), 1000u);
+    EXPECT_NE(extract.err.find("Error de CRC32 en "), std::string::npos) << extract.err;
+    EXPECT_NE(extract.err.find("big.bin"), std::string::npos) << extract.err;
 }
 
 TEST_F(ExtractCommand, BadUsageExitsWithTwo) {

@@ -35,6 +35,29 @@ public:
             PutCode(0xC0 + symbol - 280, 8);
     }
     void PutFixedDistance(unsigned code) { PutCode(code, 5); }
+    // A whole match in a fixed-code block: length symbol, its extra bits,
+    // distance code, its extra bits (RFC 1951 3.2.5). Length 3..258,
+    // distance 1..32768.
+    void PutFixedMatch(unsigned length, unsigned distance) {
+        static const uint16_t lengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,
+                                                15, 17, 19, 23, 27, 31, 35, 43,  51,  59,
+                                                67, 83, 99, 115, 131, 163, 195, 227, 258};
+        static const uint8_t lengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                                2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+        static const uint16_t distanceBase[30] = {
+            1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+            193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+        unsigned l = 28;
+        while (lengthBase[l] > length)
+            --l;
+        PutFixedSymbol(257 + l);
+        Put(length - lengthBase[l], lengthExtra[l]);
+        unsigned d = 29;
+        while (distanceBase[d] > distance)
+            --d;
+        PutFixedDistance(d);
+        Put(distance - distanceBase[d], d < 4 ? 0 : d / 2 - 1);
+    }
 
     // The stream so far, the last byte padded with zero bits.
     std::string Bytes() const {
@@ -57,3 +80,16 @@ private:
     uint8_t current_ = 0;
     unsigned bitCount_ = 0;
 };
+
+// A fixed-code stream that decodes to 1 + 258 * matches zero bytes: one
+// literal, then matches of the longest length at distance 1.
+inline std::string ZeroRunStream(unsigned matches) {
+    DeflateBitWriter w;
+    w.Put(1, 1);
+    w.Put(1, 2);
+    w.PutFixedSymbol(0);
+    for (unsigned i = 0; i < matches; ++i)
+        w.PutFixedMatch(258, 1);
+    w.PutFixedSymbol(256);
+    return w.Bytes();
+}

@@ -35,6 +35,9 @@ struct ZipEntrySpec {
     uint16_t diskStart = 0;
     uint16_t dosTime = 0x6000;
     uint16_t dosDate = 0x5A21;
+    // When set, the entry has no bytes of its own: its central record names
+    // the local header of that earlier entry, with this entry's name.
+    int aliasOf = -1;
 };
 
 class ZipBuilder {
@@ -90,25 +93,34 @@ public:
 
 private:
     void Layout(std::string& out, std::string& directory) const {
-        for (const ZipEntrySpec& e : entries) {
+        std::vector<uint32_t> offsets;
+        for (const ZipEntrySpec& spec : entries) {
             uint32_t offset = volumeSize ? static_cast<uint32_t>(out.size() % volumeSize)
                                          : static_cast<uint32_t>(out.size() + offsetBias);
             uint16_t disk = volumeSize ? static_cast<uint16_t>(out.size() / volumeSize)
-                                       : e.diskStart;
-            AppendU32(out, ZipSignature(3, 4));
-            AppendU16(out, e.version);
-            AppendU16(out, e.flags);
-            AppendU16(out, e.method);
-            AppendU16(out, e.dosTime);
-            AppendU16(out, e.dosDate);
-            AppendU32(out, e.crc);
-            AppendU32(out, static_cast<uint32_t>(e.data.size()));
-            AppendU32(out, e.uncompressedSize);
-            AppendU16(out, static_cast<uint32_t>(e.name.size()));
-            AppendU16(out, 0);
-            out += e.name;
-            out += e.data;
-
+                                       : spec.diskStart;
+            ZipEntrySpec e = spec;
+            if (spec.aliasOf >= 0) {
+                e = entries[spec.aliasOf];
+                e.name = spec.name;
+                offset = offsets[spec.aliasOf];
+            }
+            offsets.push_back(offset);
+            if (spec.aliasOf < 0) {
+                AppendU32(out, ZipSignature(3, 4));
+                AppendU16(out, e.version);
+                AppendU16(out, e.flags);
+                AppendU16(out, e.method);
+                AppendU16(out, e.dosTime);
+                AppendU16(out, e.dosDate);
+                AppendU32(out, e.crc);
+                AppendU32(out, static_cast<uint32_t>(e.data.size()));
+                AppendU32(out, e.uncompressedSize);
+                AppendU16(out, static_cast<uint32_t>(e.name.size()));
+                AppendU16(out, 0);
+                out += e.name;
+                out += e.data;
+            }
             AppendU32(directory, ZipSignature(1, 2));
             directory += static_cast<char>(e.version);
             directory += static_cast<char>(e.host);

@@ -1,6 +1,7 @@
 // Extraction runs through a scripted host into a temporary folder: folders,
 // overwrite modes, passwords, unknown methods, CRC errors, cancelling,
-// second runs, refused entry names and file times.
+// second runs, refused entry names and file times, entries whose size is
+// not the declared one and records that share their bytes.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <filesystem>
 
 #include "UnfurlFixture.h"
+#include "support/DeflateBitWriter.h"
 #include "support/TempFolder.h"
 #include "support/ZipBuilder.h"
 
@@ -203,6 +205,66 @@ TEST_F(ExtractingEntries, WrongCrcLeavesTheFileAndReportsIt) {
     EXPECT_EQ(Out("bad.txt"), "contents");
     EXPECT_EQ(Out("good.txt"), "good");
     EXPECT_EQ(host.Selected(), Names{"bad.txt"});
+}
+
+// A deflated entry of 1 + 258 * matches zero bytes that declares 'declared'.
+ZipEntrySpec Zeros(const std::string& name, unsigned matches, uint32_t declared) {
+    ZipEntrySpec e;
+    e.name = name;
+    e.data = ZeroRunStream(matches);
+    e.method = kMethodDeflated;
+    e.crc = CrcOf(std::string(1 + 258 * matches, '\0'));
+    e.uncompressedSize = declared;
+    return e;
+}
+
+TEST_F(ExtractingEntries, MoreOrFewerBytesThanDeclaredAreReportedAsDamage) {
+    ZipEntrySpec stored = Stored("stored.txt", "contents");
+    struct Case {
+        const char* what;
+        ZipEntrySpec entry;
+        uint32_t declared;
+        std::string written;
+    } cases[] = {
+        {"stored, longer", stored, 3, "con"},
+        {"stored, shorter", stored, 20, "contents"},
+        {"deflated, longer", Zeros("zeros.bin", 400, 0), 1000, std::string(1000, '\0')},
+        {"deflated, shorter", Zeros("zeros.bin", 4, 0), 2000, std::string(1033, '\0')},
+    };
+    int number = 0;
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        NextCase(++number);
+        c.entry.uncompressedSize = c.declared;
+        ZipBuilder zip;
+        zip.entries = {c.entry, Stored("next.txt", "next")};
+        Load(zip);
+        EXPECT_FALSE(ExtractRun());
+        EXPECT_EQ(MessageTexts(), Names{"Error de CRC32 en " + Target(c.entry.name)});
+        EXPECT_EQ(Out(c.entry.name), c.written);
+        EXPECT_EQ(Out("next.txt"), "next");
+        EXPECT_EQ(host.Selected(), Names{c.entry.name});
+    }
+}
+
+TEST_F(ExtractingEntries, RecordsNamingTheBytesOfAnEarlierEntryWriteNothing) {
+    ZipBuilder zip;
+    ZipEntrySpec first = Zeros("first.bin", 2000, 1 + 258 * 2000);
+    ZipEntrySpec second, third;
+    second.name = "second.bin";
+    second.aliasOf = 0;
+    third.name = "sub/third.bin";
+    third.aliasOf = 0;
+    zip.entries = {first, second, third, Stored("after.txt", "after")};
+    Load(zip);
+    EXPECT_FALSE(ExtractRun());
+    EXPECT_EQ(MessageTexts(), (Names{"Error de CRC32 en " + Target("second.bin"),
+                                     "Error de CRC32 en " + Target("sub\\third.bin")}));
+    EXPECT_EQ(Out("first.bin"), std::string(1 + 258 * 2000, '\0'));
+    EXPECT_FALSE(OutExists("second.bin"));
+    EXPECT_FALSE(OutExists("sub"));
+    EXPECT_EQ(Out("after.txt"), "after");
+    EXPECT_EQ(host.Selected(), (Names{"second.bin", "sub\\third.bin"}));
 }
 
 TEST_F(ExtractingEntries, ASecondRunExtractsOnlyWhatIsStillSelected) {

@@ -217,6 +217,20 @@ TEST_F(InflateTables, OversubscribedAndIncompleteLiteralSetsAreRefused) {
     }
 }
 
+TEST_F(InflateTables, BlockWithoutEndOfBlockCodeIsRefusedBeforeItWrites) {
+    // A complete code of the 256 literals alone: the block could never end.
+    std::vector<int> literals(257, 8);
+    literals[256] = 0;
+    DynamicBlock block{literals, {1}, {}, {}};
+    DeflateBitWriter w;
+    block.WriteHeader(w, true);
+    for (char c : std::string("abc"))
+        block.Literal(w, static_cast<unsigned char>(c));
+    Decoded d = DecodeBytes(w.Bytes());
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(d.bytes, "");
+}
+
 TEST_F(InflateTables, RepeatPastTheEndOfTheListsIsRefused) {
     DeflateBitWriter w;
     w.Put(1, 1);

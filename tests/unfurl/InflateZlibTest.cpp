@@ -11,6 +11,7 @@
 
 #include "UnfurlFixture.h"
 #include "support/RandomBytes.h"
+#include "support/RawDeflate.h"
 
 namespace {
 
@@ -29,20 +30,6 @@ std::string ProgramBytes() {
     std::ifstream in("/proc/self/exe", std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return bytes.substr(0, 400000);
-}
-
-std::string RawDeflate(const std::string& data, int level, int strategy) {
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, -15, 8, strategy), Z_OK);
-    std::string out(deflateBound(&z, data.size()) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 std::vector<std::pair<std::string, std::string>> Corpus() {

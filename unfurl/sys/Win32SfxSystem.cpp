@@ -230,7 +230,9 @@ public:
         return true;
     }
 
-    // A console shows its own code page; a file or pipe gets ANSI.
+#ifndef UNFURL_STUB
+    // A console shows its own code page; a file or pipe gets ANSI. The stub
+    // has no console, so it leaves this out.
     std::string ConsoleText(const std::string& text) override {
         UINT console = GetConsoleOutputCP();
         if (console == 0 || console == GetACP() ||
@@ -238,6 +240,7 @@ public:
             return text;
         return Recode(text, CP_ACP, console, nullptr);
     }
+#endif
 
 private:
     // Text from one code page to another through UTF-16; characters the

@@ -120,29 +120,41 @@ void PlainTextBuilder::EndNote() {
 }
 
 std::string PlainTextBuilder::Finish(System& sys) {
-    std::string all = body_;
     if (!notes_.empty()) {
         if (bodyLineOpen_)
-            all += '\n';
-        all += notes_;
+            body_ += '\n';
+        body_ += notes_;
+        notes_ = std::string();
     }
+    std::string all = std::move(body_);
+    body_.clear();
     return Utf8ToAnsiText(sys, all);
 }
 
 std::string Utf8ToAnsiText(System& sys, std::string_view utf8) {
+    while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r'))
+        utf8.remove_suffix(1);
     std::string text;
-    text.reserve(utf8.size() + utf8.size() / 16);
-    for (char c : utf8) {
-        if (c == '\r')
-            continue;
-        if (c == '\n')
-            text += '\r';
-        text += c;
-    }
-    while (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
-        text.resize(text.size() - 2);
-    if (text.empty())
+    if (utf8.empty())
         return text;
-    text += "\r\n";
-    return ToAnsiText(sys, sys.ToUtf16Le(text, kUtf8CodePage));
+    text.reserve(utf8.size() + utf8.size() / 16);
+    // A slice at a time, cut after a line end, so that the wide copies stay
+    // small however long the document is.
+    constexpr size_t kSlice = 1 << 20;
+    std::string slice;
+    for (size_t at = 0; at < utf8.size();) {
+        size_t end = at + kSlice >= utf8.size() ? utf8.size() : utf8.find('\n', at + kSlice);
+        end = end == std::string_view::npos ? utf8.size() : end + 1;
+        slice.clear();
+        for (char c : utf8.substr(at, end - at)) {
+            if (c == '\r')
+                continue;
+            if (c == '\n')
+                slice += '\r';
+            slice += c;
+        }
+        text += ToAnsiText(sys, sys.ToUtf16Le(slice, kUtf8CodePage));
+        at = end;
+    }
+    return text + "\r\n";
 }

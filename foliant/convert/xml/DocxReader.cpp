@@ -11,10 +11,11 @@
 namespace {
 
 // Elements whose content is never text a reader sees: properties, tracked
-// deletions, field instructions, hidden drawings' fallbacks.
+// deletions, field instructions, drawings and their fallbacks. A run's
+// properties are read for one thing: whether they hide the run.
 bool IsSkipped(std::string_view name) {
     return NameIn(name, {
-        "w:pPr", "w:rPr", "w:tblPr", "w:trPr", "w:tcPr", "w:tblGrid", "w:sectPr", "w:del",
+        "w:pPr", "w:tblPr", "w:trPr", "w:tcPr", "w:tblGrid", "w:sectPr", "w:del",
         "w:moveFrom", "w:instrText", "w:delInstrText", "w:drawing", "w:pict", "w:object",
         "mc:Fallback", "w:commentReference"
     });
@@ -26,10 +27,31 @@ struct NoteNumbers {
     int next = 1;
 };
 
+// Reads a run's properties up to their end; true when they hide the run.
+bool ReadRunProperties(XmlReader& xml, bool& hidden) {
+    hidden = false;
+    for (size_t depth = 1; depth > 0;) {
+        XmlEvent e = xml.Next();
+        if (e == XmlEvent::StartElement) {
+            ++depth;
+            const std::string* value = xml.Attribute("w:val");
+            // Only the run's own properties count, not those of a recorded change.
+            if (depth == 2 && xml.Name() == "w:vanish" && !(value && (*value == "0" || *value == "false")))
+                hidden = true;
+        } else if (e == XmlEvent::EndElement) {
+            --depth;
+        } else if (e == XmlEvent::Error || e == XmlEvent::End) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Walks one part (the document, its footnotes or its endnotes).
 bool WalkPart(std::string_view part, PlainTextBuilder& out, NoteNumbers& notes) {
     XmlReader xml(part);
     bool inText = false;
+    bool hiddenRun = false;  // the current run is hidden text
     for (;;) {
         XmlEvent e = xml.Next();
         if (e == XmlEvent::End)
@@ -43,8 +65,11 @@ bool WalkPart(std::string_view part, PlainTextBuilder& out, NoteNumbers& notes) 
             continue;
         }
         if (e == XmlEvent::StartElement) {
-            if (IsSkipped(name)) {
+            if (IsSkipped(name) || (hiddenRun && name != "w:rPr")) {
                 if (!xml.SkipElement())
+                    return false;
+            } else if (name == "w:rPr") {
+                if (!ReadRunProperties(xml, hiddenRun))
                     return false;
             } else if (name == "w:t") {
                 inText = true;
@@ -83,6 +108,8 @@ bool WalkPart(std::string_view part, PlainTextBuilder& out, NoteNumbers& notes) 
         // The end of an element.
         if (name == "w:t")
             inText = false;
+        else if (name == "w:r")
+            hiddenRun = false;
         else if (name == "w:p")
             out.EndParagraph();
         else if (name == "w:tr")

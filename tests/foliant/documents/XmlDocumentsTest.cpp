@@ -63,6 +63,17 @@ TEST(DocxReader, GivesParagraphsRunsBreaksAndTabs) {
               "One\ttwo\r\nthree\r\nkept\r\n7 link\r\n\r\nCaf\xE9 ? & co-\r\n");
 }
 
+// Hidden runs are left out, as the other readers leave hidden text out; a
+// run that was hidden before a recorded change, or whose hiding is turned
+// off, is not hidden.
+TEST(DocxReader, LeavesHiddenTextOut) {
+    std::string body = P(R("Shown") + "<w:r><w:rPr><w:vanish/></w:rPr><w:t> hidden</w:t><w:tab/></w:r>" +
+                         "<w:r><w:rPr><w:vanish w:val='0'/></w:rPr><w:t> on</w:t></w:r>" +
+                         "<w:r><w:rPr><w:rPrChange><w:rPr><w:vanish/></w:rPr></w:rPrChange></w:rPr>"
+                         "<w:t> again</w:t></w:r>" + R(" end"));
+    EXPECT_EQ(Converted(DocxToPlainText, Docx(body)), "Shown on again end\r\n");
+}
+
 // A table row is one line with TAB between cells; the paragraphs of one
 // cell are joined by a space.
 TEST(DocxReader, GivesTableRowsAsLines) {

@@ -353,6 +353,51 @@ TEST_F(FoliantWindows, RunShowsBothProgressBars) {
     fs::remove_all(out);
 }
 
+// A run over one file of each newer kind (the list filled directly) writes
+// the text of each in the ANSI code page.
+TEST_F(FoliantWindows, RunWritesTheTextOfTheNewerKinds) {
+    fs::path in = fs::path(dir->Path()) / "kinds";
+    fs::create_directories(in);
+    const char* names[] = {"harbour.docx", "harbour.odt", "harbour.epub", "harbour.fb2",
+                           "letter-utf8.txt", "letter-utf16.txt"};
+    HWND list = Control(kIdList1);
+    for (const char* name : names) {
+        fs::copy_file(fs::path(SAMPLES_DIR) / name, in / name, fs::copy_options::overwrite_existing);
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>((in / name).string().c_str()));
+    }
+    robot::SetText(Control(kIdText1), "Kinds Book");
+    const fs::path out = "C:\\Kinds Book";
+    fs::remove_all(out);
+
+    robot::Click(Control(kIdCmdOutput));
+    HWND browse = robot::WaitForWindow(program->id(), "#32770", "", robot::kStepTimeout);
+    ASSERT_NE(browse, nullptr) << "the folder browser";
+    HWND tree = FindWindowExA(browse, nullptr, "SysTreeView32", nullptr);
+    ASSERT_NE(tree, nullptr);
+    LPARAM root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    LPARAM drive = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, root);
+    ASSERT_NE(drive, 0);
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, drive);
+    robot::Click(GetDlgItem(browse, IDOK));
+    HWND done = robot::WaitForWindow(program->id(), "#32770", "Foliant 1.60", robot::kStartTimeout);
+    ASSERT_NE(done, nullptr) << "the finish message";
+    robot::Click(robot::FindControl(done, IDOK));
+    ASSERT_TRUE(robot::WaitUntilGone(Control(kIdPicMake), robot::kStepTimeout));
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+
+    // Per-file mode: the four documents share a base name.
+    const char* harbour[] = {"harbour.txt", "harbour (2).txt", "harbour (3).txt", "harbour (4).txt"};
+    for (const char* name : harbour) {
+        std::string text = ReadFile(out / name);
+        EXPECT_NE(text.find("The Harbour Caf\xE9"), std::string::npos) << name;
+        EXPECT_NE(text.find("1962"), std::string::npos) << name << ": the note";
+    }
+    for (const char* name : {"letter-utf8.txt", "letter-utf16.txt"})
+        EXPECT_NE(ReadFile(out / name).find("Mrs. \xD8" "deg\xE5rd,\r\n\r\nThank you for the cr\xE8me br\xFBl\xE9" "e"),
+                  std::string::npos) << name;
+    fs::remove_all(out);
+}
+
 TEST_F(FoliantWindows, RichTextBox1IsAHiddenRichEditControl) {
     HWND box = Control(kIdRichTextBox1);
     ASSERT_NE(box, nullptr);

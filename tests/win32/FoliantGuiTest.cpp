@@ -47,6 +47,21 @@ protected:
         return robot::WaitForWindow(program->id(), kFrmMainClass, "", robot::kStepTimeout);
     }
     static HWND Control(int id) { return robot::FindControl(Main(), id); }
+    // Answers the output folder browser with drive C:, the first drive of
+    // the tree, which starts at the computer.
+    static bool ChooseDriveC() {
+        HWND browse = robot::WaitForWindow(program->id(), "#32770", "", robot::kStepTimeout);
+        HWND tree = browse ? FindWindowExA(browse, nullptr, "SysTreeView32", nullptr) : nullptr;
+        if (!tree)
+            return false;
+        LPARAM root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+        LPARAM drive = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, root);
+        if (drive == 0)
+            return false;
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, drive);
+        robot::Click(GetDlgItem(browse, IDOK));
+        return true;
+    }
     static TempFolder* dir;
     static robot::Process* program;
     static bool started;
@@ -317,16 +332,7 @@ TEST_F(FoliantWindows, RunShowsBothProgressBars) {
     fs::remove_all(out);
 
     robot::Click(Control(kIdCmdOutput));
-    HWND browse = robot::WaitForWindow(program->id(), "#32770", "", robot::kStepTimeout);
-    ASSERT_NE(browse, nullptr) << "the folder browser";
-    HWND tree = FindWindowExA(browse, nullptr, "SysTreeView32", nullptr);
-    ASSERT_NE(tree, nullptr);
-    // The tree starts at the computer; its first drive is C:.
-    LPARAM root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-    LPARAM drive = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, root);
-    ASSERT_NE(drive, 0);
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, drive);
-    robot::Click(GetDlgItem(browse, IDOK));
+    ASSERT_TRUE(ChooseDriveC()) << "the folder browser";
 
     HWND bar1 = Control(kIdProgressBar1), bar2 = Control(kIdProgressBar2);
     bool both = robot::WaitFor([&] { return BarValue(bar1) > 0 && BarValue(bar2) > 0; },
@@ -370,15 +376,7 @@ TEST_F(FoliantWindows, RunWritesTheTextOfTheNewerKinds) {
     fs::remove_all(out);
 
     robot::Click(Control(kIdCmdOutput));
-    HWND browse = robot::WaitForWindow(program->id(), "#32770", "", robot::kStepTimeout);
-    ASSERT_NE(browse, nullptr) << "the folder browser";
-    HWND tree = FindWindowExA(browse, nullptr, "SysTreeView32", nullptr);
-    ASSERT_NE(tree, nullptr);
-    LPARAM root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-    LPARAM drive = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, root);
-    ASSERT_NE(drive, 0);
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, drive);
-    robot::Click(GetDlgItem(browse, IDOK));
+    ASSERT_TRUE(ChooseDriveC()) << "the folder browser";
     HWND done = robot::WaitForWindow(program->id(), "#32770", "Foliant 1.60", robot::kStartTimeout);
     ASSERT_NE(done, nullptr) << "the finish message";
     robot::Click(robot::FindControl(done, IDOK));

@@ -8,8 +8,10 @@
 #include "convert/Mod_Htm2Txt.h"
 #include "convert/OutputFolder.h"
 #include "convert/TextCutter.h"
+#include "convert/UnicodeText.h"
 #include "convert/doc/DocReader.h"
 #include "convert/rtf/RtfReader.h"
+#include "convert/xml/XmlDocuments.h"
 
 namespace {
 
@@ -29,7 +31,7 @@ std::string ReplaceEvery(std::string text, const std::string& find, const std::s
     return text;
 }
 
-enum class InputKind { Text, Html, Rtf, Doc, Unknown };
+enum class InputKind { Text, Html, Rtf, Doc, Docx, Odt, Epub, Fb2, Unknown };
 
 InputKind KindOf(const std::string& path) {
     std::string x = LastFourLower(path);
@@ -41,7 +43,29 @@ InputKind KindOf(const std::string& path) {
         return InputKind::Rtf;
     if (x == ".doc")
         return InputKind::Doc;
+    if (x == "docx")
+        return InputKind::Docx;
+    if (x == ".odt")
+        return InputKind::Odt;
+    if (x == "epub")
+        return InputKind::Epub;
+    if (x == ".fb2")
+        return InputKind::Fb2;
     return InputKind::Unknown;
+}
+
+using XmlDocumentReader = bool (*)(System&, std::string_view, std::string&);
+
+// Reads a whole XML-based document and writes its text; false when it
+// gives none.
+bool XmlDocumentToText(System& sys, XmlDocumentReader read, const std::string& source,
+                       const std::string& target) {
+    std::string file;
+    std::string text;
+    if (!sys.ReadFile(source, file) || !read(sys, file, text))
+        return false;
+    file = std::string();
+    return sys.WriteFile(target, text);
 }
 
 }  // namespace
@@ -124,9 +148,17 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
     bool converted = true;
     SkipReason failure = SkipReason::Unreadable;
     switch (kind) {
-    case InputKind::Text:
-        work.push_back({path, false});
+    case InputKind::Text: {
+        TextEncoding encoding = DetectTextEncoding(sys_, path);
+        if (encoding == TextEncoding::Bytes) {
+            work.push_back({path, false});
+            break;
+        }
+        std::string temporary = MakeTemporaryName("txt");
+        converted = UnicodeTextToAnsi(sys_, path, temporary, encoding);
+        work.push_back({temporary, true});
         break;
+    }
     case InputKind::Html: {
         std::string temporary = MakeTemporaryName("htm");
         converted = HtmlToText(sys_, path, temporary,
@@ -148,6 +180,29 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
         if (!converted)
             failure = converters_.LastFailure();
         work.push_back({temporary, true});
+        break;
+    }
+    case InputKind::Docx:
+    case InputKind::Odt:
+    case InputKind::Epub:
+    case InputKind::Fb2: {
+        static constexpr struct {
+            InputKind kind;
+            const char* tag;
+            XmlDocumentReader read;
+        } kReaders[] = {
+            {InputKind::Docx, "docx", DocxToPlainText},
+            {InputKind::Odt, "odt", OdtToPlainText},
+            {InputKind::Epub, "epub", EpubToPlainText},
+            {InputKind::Fb2, "fb2", Fb2ToPlainText},
+        };
+        for (const auto& reader : kReaders) {
+            if (reader.kind != kind)
+                continue;
+            std::string temporary = MakeTemporaryName(reader.tag);
+            converted = XmlDocumentToText(sys_, reader.read, path, temporary);
+            work.push_back({temporary, true});
+        }
         break;
     }
     case InputKind::Unknown:

@@ -47,6 +47,21 @@ protected:
         return robot::WaitForWindow(program->id(), kFrmMainClass, "", robot::kStepTimeout);
     }
     static HWND Control(int id) { return robot::FindControl(Main(), id); }
+    // Answers the output folder browser with drive C:, the first drive of
+    // the tree, which starts at the computer.
+    static bool ChooseDriveC() {
+        HWND browse = robot::WaitForWindow(program->id(), "#32770", "", robot::kStepTimeout);
+        HWND tree = browse ? FindWindowExA(browse, nullptr, "SysTreeView32", nullptr) : nullptr;
+        if (!tree)
+            return false;
+        LPARAM root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+        LPARAM drive = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, root);
+        if (drive == 0)
+            return false;
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, drive);
+        robot::Click(GetDlgItem(browse, IDOK));
+        return true;
+    }
     static TempFolder* dir;
     static robot::Process* program;
     static bool started;
@@ -317,16 +332,7 @@ TEST_F(FoliantWindows, RunShowsBothProgressBars) {
     fs::remove_all(out);
 
     robot::Click(Control(kIdCmdOutput));
-    HWND browse = robot::WaitForWindow(program->id(), "#32770", "", robot::kStepTimeout);
-    ASSERT_NE(browse, nullptr) << "the folder browser";
-    HWND tree = FindWindowExA(browse, nullptr, "SysTreeView32", nullptr);
-    ASSERT_NE(tree, nullptr);
-    // The tree starts at the computer; its first drive is C:.
-    LPARAM root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-    LPARAM drive = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, root);
-    ASSERT_NE(drive, 0);
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, drive);
-    robot::Click(GetDlgItem(browse, IDOK));
+    ASSERT_TRUE(ChooseDriveC()) << "the folder browser";
 
     HWND bar1 = Control(kIdProgressBar1), bar2 = Control(kIdProgressBar2);
     bool both = robot::WaitFor([&] { return BarValue(bar1) > 0 && BarValue(bar2) > 0; },
@@ -350,6 +356,43 @@ TEST_F(FoliantWindows, RunShowsBothProgressBars) {
     robot::SaveScreenshot(ScreenshotFolder() + "foliant-main-after-run.bmp");
     EXPECT_TRUE(fs::exists(out / "small.txt"));
     EXPECT_GT(fs::exists(out / "large.txt") ? fs::file_size(out / "large.txt") : 0u, 1000000u);
+    fs::remove_all(out);
+}
+
+// A run over one file of each newer kind (the list filled directly) writes
+// the text of each in the ANSI code page.
+TEST_F(FoliantWindows, RunWritesTheTextOfTheNewerKinds) {
+    fs::path in = fs::path(dir->Path()) / "kinds";
+    fs::create_directories(in);
+    const char* names[] = {"harbour.docx", "harbour.odt", "harbour.epub", "harbour.fb2",
+                           "letter-utf8.txt", "letter-utf16.txt"};
+    HWND list = Control(kIdList1);
+    for (const char* name : names) {
+        fs::copy_file(fs::path(SAMPLES_DIR) / name, in / name, fs::copy_options::overwrite_existing);
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>((in / name).string().c_str()));
+    }
+    robot::SetText(Control(kIdText1), "Kinds Book");
+    const fs::path out = "C:\\Kinds Book";
+    fs::remove_all(out);
+
+    robot::Click(Control(kIdCmdOutput));
+    ASSERT_TRUE(ChooseDriveC()) << "the folder browser";
+    HWND done = robot::WaitForWindow(program->id(), "#32770", "Foliant 1.60", robot::kStartTimeout);
+    ASSERT_NE(done, nullptr) << "the finish message";
+    robot::Click(robot::FindControl(done, IDOK));
+    ASSERT_TRUE(robot::WaitUntilGone(Control(kIdPicMake), robot::kStepTimeout));
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+
+    // Per-file mode: the four documents share a base name.
+    const char* harbour[] = {"harbour.txt", "harbour (2).txt", "harbour (3).txt", "harbour (4).txt"};
+    for (const char* name : harbour) {
+        std::string text = ReadFile(out / name);
+        EXPECT_NE(text.find("The Harbour Caf\xE9"), std::string::npos) << name;
+        EXPECT_NE(text.find("1962"), std::string::npos) << name << ": the note";
+    }
+    for (const char* name : {"letter-utf8.txt", "letter-utf16.txt"})
+        EXPECT_NE(ReadFile(out / name).find("Mrs. \xD8" "deg\xE5rd,\r\n\r\nThank you for the cr\xE8me br\xFBl\xE9" "e"),
+                  std::string::npos) << name;
     fs::remove_all(out);
 }
 

@@ -12,6 +12,7 @@
 #include "convert/OutputFolder.h"
 #include "ScriptedHost.h"
 #include "shell/LanguageTable.h"
+#include "support/PackageBuilder.h"
 #include "support/TempFolder.h"
 #include "sys/System.h"
 
@@ -213,6 +214,39 @@ TEST_F(RunTest, EndingsAreComparedInLowerCase) {
     EXPECT_FALSE(OutputExists("report.txt"));
     EXPECT_FALSE(OutputExists("word.txt"));
     EXPECT_EQ(host.skipped, (std::vector<std::string>{in.File("report.PDF"), in.File("word.doc")}));
+}
+
+// One file of each newer kind, endings in any case: each gives its text in
+// the ANSI code page, cut like a text file, and leaves no temporary file.
+// A damaged document and a Unicode file that cannot be read are skipped.
+TEST_F(RunTest, NewerDocumentsAndUnicodeTextFilesGiveTheirText) {
+    Input("a.DOCX", BuildPackage({{"word/document.xml",
+                                   "<w:document><w:body><w:p><w:r><w:t>Caf\xC3\xA9 docx</w:t></w:r>"
+                                   "</w:p></w:body></w:document>"}}));
+    Input("b.odt", BuildPackage({{"content.xml",
+                                  "<office:document-content><office:body><office:text>"
+                                  "<text:p>Caf\xC3\xA9 odt</text:p></office:text></office:body>"
+                                  "</office:document-content>"}}));
+    Input("c.Epub", BuildPackage({{"META-INF/container.xml",
+                                   "<container><rootfiles><rootfile full-path='p.opf'/></rootfiles></container>"},
+                                  {"p.opf", "<package><manifest><item id='x' href='x.xhtml'/></manifest>"
+                                            "<spine><itemref idref='x'/></spine></package>"},
+                                  {"x.xhtml", "<html><body><p>Caf\xC3\xA9 epub</p></body></html>"}}));
+    Input("d.fb2", "<?xml version='1.0' encoding='windows-1252'?>"
+                   "<FictionBook><body><p>Caf\xE9 fb2</p></body></FictionBook>");
+    Input("e.txt", std::string("\xFF\xFE" "C\0a\0f\0\xE9\0 \0u\0t\0f\0-\0" "1\0" "6\0", 24));
+    Input("f.text", "Caf\xC3\xA9 utf-8");
+    Input("g.docx", "PK not a package");
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    EXPECT_EQ(Output("a.txt"), "Caf\xE9 docx\r\n\r\n");
+    EXPECT_EQ(Output("b.txt"), "Caf\xE9 odt\r\n\r\n");
+    EXPECT_EQ(Output("c.txt"), "Caf\xE9 epub\r\n\r\n");
+    EXPECT_EQ(Output("d.txt"), "Caf\xE9 fb2\r\n\r\n");
+    EXPECT_EQ(Output("e.txt"), "Caf\xE9 utf-16\r\n\r\n");
+    EXPECT_EQ(Output("f.txt"), "Caf\xE9 utf-8\r\n\r\n");
+    EXPECT_FALSE(OutputExists("g.txt"));
+    EXPECT_EQ(host.skipped, std::vector<std::string>{in.File("g.docx")});
+    EXPECT_TRUE(NamesIn(temp.Path()).empty());
 }
 
 TEST_F(RunTest, TemporaryFilesLiveInTempOnlyWhileTheirInputIsCut) {

@@ -144,6 +144,29 @@ TEST_F(SettingsTest, EveryUserKeyIsWrittenInOrder) {
               "CutWord0=space\r\nCutWord1=\r\n");
 }
 
+// The shipped filter: index 4 is still "All Types", which holds every
+// ending a run converts, and the fifth entry offers the documents and
+// e-books.
+TEST_F(SettingsTest, ShippedFilterOffersEveryKindAtIndexFour) {
+    std::string shipped;
+    ASSERT_TRUE(sys.ReadFile(PackageFolderForTests() + "\\main.ini", shipped));
+    ASSERT_FALSE(Load(shipped));
+    std::vector<std::string> parts;
+    std::string rest = settings.Filter;
+    for (size_t bar; (bar = rest.find('|')) != std::string::npos; rest.erase(0, bar + 1))
+        parts.push_back(rest.substr(0, bar));
+    parts.push_back(rest);
+    ASSERT_EQ(parts.size(), 10u);
+    size_t index = static_cast<size_t>(settings.OpenFilesFilterIndex);
+    EXPECT_EQ(parts[2 * (index - 1)], "All Types");
+    std::string all = ";" + parts[2 * index - 1] + ";";
+    for (const char* pattern : {"*.txt", "*.text", "*.htm", "*.html", "*.asp", "*.php", "*.rtf", "*.doc",
+                                "*.docx", "*.odt", "*.epub", "*.fb2"})
+        EXPECT_NE(all.find(std::string(";") + pattern + ";"), std::string::npos) << pattern;
+    EXPECT_EQ(parts[8], "Documents and E-books (*.docx;*.odt;*.epub;*.fb2)");
+    EXPECT_EQ(parts[9], "*.docx;*.odt;*.epub;*.fb2");
+}
+
 TEST(CutWordEncoding, EnterAndSpaceInAnyCase) {
     EXPECT_EQ(DecodeCutWord("enter"), "\r\n");
     EXPECT_EQ(DecodeCutWord("EnTeR"), "\r\n");

@@ -1,0 +1,277 @@
+// EPUB 2 and 3: the container names the package document, whose spine
+// gives the order of the XHTML content documents.
+#include <map>
+#include <vector>
+
+#include "convert/xml/PlainTextBuilder.h"
+#include "convert/xml/XmlDocuments.h"
+#include "convert/xml/XmlReader.h"
+#include "convert/xml/ZipContainer.h"
+
+namespace {
+
+// Elements that begin and end lines of their own.
+bool IsBlock(std::string_view name) {
+    return NameIn(name, {"p", "div", "h1", "h2", "h3", "h4", "h5", "h6", "li", "dt", "dd",
+                          "blockquote", "pre", "section", "article", "header", "footer", "aside",
+                          "nav", "figure", "figcaption", "hr", "ul", "ol", "dl", "address",
+                          "caption", "main", "hgroup", "details", "summary"});
+}
+
+bool HasWord(const std::string* list, std::string_view word) {
+    if (!list)
+        return false;
+    std::string_view rest = *list;
+    while (!rest.empty()) {
+        size_t blank = rest.find(' ');
+        if (rest.substr(0, blank) == word)
+            return true;
+        if (blank == std::string_view::npos)
+            break;
+        rest.remove_prefix(blank + 1);
+    }
+    return false;
+}
+
+bool IsNoteBody(const XmlReader& xml) {
+    const std::string* type = xml.Attribute("epub:type");
+    const std::string* role = xml.Attribute("role");
+    for (std::string_view w : {"footnote", "footnotes", "endnote", "endnotes", "rearnote", "rearnotes"})
+        if (HasWord(type, w))
+            return true;
+    for (std::string_view w : {"doc-footnote", "doc-endnotes", "doc-endnote"})
+        if (HasWord(role, w))
+            return true;
+    return false;
+}
+
+bool IsNoteReference(const XmlReader& xml) {
+    return HasWord(xml.Attribute("epub:type"), "noteref") || HasWord(xml.Attribute("role"), "doc-noteref");
+}
+
+bool IsBackLink(const XmlReader& xml) {
+    return HasWord(xml.Attribute("role"), "doc-backlink") ||
+           HasWord(xml.Attribute("epub:type"), "backlink") ||
+           HasWord(xml.Attribute("class"), "footnote-back");
+}
+
+// What an open element did on entry, undone at its end.
+enum Effect : unsigned char { kNone = 0, kBlock = 1, kNote = 2, kNoteRef = 4, kPre = 8, kTable = 16,
+                              kRow = 32 };
+
+bool WalkContentDocument(std::string_view page, PlainTextBuilder& out) {
+    XmlReader xml(page);
+    std::vector<unsigned char> effects;
+    bool inBody = false;
+    int pre = 0;
+    for (;;) {
+        XmlEvent e = xml.Next();
+        if (e == XmlEvent::End)
+            break;
+        if (e == XmlEvent::Error)
+            return false;
+        if (e == XmlEvent::Text) {
+            if (!inBody)
+                continue;
+            if (pre == 0) {
+                out.AppendCollapsed(xml.Text());
+                continue;
+            }
+            const std::string& t = xml.Text();
+            for (size_t i = 0; i <= t.size();) {
+                size_t nl = t.find('\n', i);
+                if (nl == std::string::npos) {
+                    out.Append(t.substr(i));
+                    break;
+                }
+                out.Append(t.substr(i, nl - i));
+                out.LineBreak();
+                i = nl + 1;
+            }
+            continue;
+        }
+        std::string_view name = xml.LocalName();
+        if (e == XmlEvent::StartElement) {
+            if (name == "body") {
+                inBody = true;
+                effects.push_back(kNone);
+                continue;
+            }
+            // A title page shows the book's metadata, which is left out.
+            if (NameIn(name, {"head", "script", "style", "svg", "object"}) || IsBackLink(xml) ||
+                HasWord(xml.Attribute("epub:type"), "titlepage")) {
+                if (!xml.SkipElement())
+                    return false;
+                continue;
+            }
+            if (!inBody)
+                continue;
+            unsigned char effect = kNone;
+            if (IsNoteBody(xml)) {
+                out.EndLineIfOpen();
+                out.BeginNote();
+                effect |= kNote;
+            }
+            if (IsBlock(name)) {
+                out.EndLineIfOpen();
+                effect |= kBlock;
+            }
+            if (name == "pre") {
+                ++pre;
+                effect |= kPre;
+            } else if (name == "br") {
+                out.LineBreak();
+            } else if (name == "table") {
+                out.EndLineIfOpen();
+                out.BeginTable();
+                effect |= kTable;
+            } else if (name == "tr") {
+                effect |= kRow;
+            } else if (name == "td" || name == "th") {
+                out.BeginCell();
+            }
+            if (IsNoteReference(xml)) {
+                out.Append("[");
+                effect |= kNoteRef;
+            }
+            effects.push_back(effect);
+            continue;
+        }
+        if (effects.empty())
+            continue;
+        unsigned char effect = effects.back();
+        effects.pop_back();
+        if (name == "body")
+            inBody = false;
+        if (effect & kNoteRef)
+            out.Append("]");
+        if (effect & kPre)
+            --pre;
+        if (effect & kRow)
+            out.EndRow();
+        if (effect & kTable)
+            out.EndTable();
+        if (effect & kBlock)
+            out.EndLineIfOpen();
+        if (effect & kNote)
+            out.EndNote();
+    }
+    out.EndLineIfOpen();
+    return true;
+}
+
+// "%20" and the like in a manifest reference.
+std::string DecodeHref(std::string_view href) {
+    std::string out;
+    for (size_t i = 0; i < href.size(); ++i) {
+        auto hex = [](char c) {
+            return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        };
+        if (href[i] == '%' && i + 2 < href.size() && hex(href[i + 1]) >= 0 && hex(href[i + 2]) >= 0) {
+            out += static_cast<char>(hex(href[i + 1]) * 16 + hex(href[i + 2]));
+            i += 2;
+        } else if (href[i] == '#') {
+            break;
+        } else {
+            out += href[i];
+        }
+    }
+    return out;
+}
+
+// 'href' resolved against 'folder' ("OEBPS/"), with "." and ".." taken out.
+std::string ResolvePath(const std::string& folder, const std::string& href) {
+    std::vector<std::string> parts;
+    std::string joined = href.front() == '/' ? href.substr(1) : folder + href;
+    size_t start = 0;
+    while (start <= joined.size()) {
+        size_t slash = joined.find('/', start);
+        std::string part = joined.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        if (slash == std::string::npos)
+            break;
+        start = slash + 1;
+    }
+    std::string path;
+    for (const std::string& p : parts)
+        path += (path.empty() ? "" : "/") + p;
+    return path;
+}
+
+bool PackagePath(const ZipContainer& zip, std::string& path) {
+    std::string container;
+    if (!zip.Read("META-INF/container.xml", kMaxMemberSize, container))
+        return false;
+    XmlReader xml(container);
+    for (XmlEvent e = xml.Next(); e != XmlEvent::End && e != XmlEvent::Error; e = xml.Next()) {
+        if (e == XmlEvent::StartElement && xml.LocalName() == "rootfile") {
+            if (const std::string* fullPath = xml.Attribute("full-path")) {
+                path = *fullPath;
+                return !path.empty();
+            }
+        }
+    }
+    return false;
+}
+
+// The content documents in spine order; those the spine marks as not in
+// the reading order (linear="no") follow the others.
+bool SpineOrder(const ZipContainer& zip, const std::string& packagePath, std::vector<std::string>& pages) {
+    std::string opf;
+    if (!zip.Read(packagePath, kMaxMemberSize, opf))
+        return false;
+    std::string folder = packagePath.substr(0, packagePath.rfind('/') + 1);
+    std::map<std::string, std::string> manifest;
+    std::vector<std::string> spine;
+    std::vector<std::string> aside;
+    XmlReader xml(opf);
+    for (XmlEvent e = xml.Next(); e != XmlEvent::End; e = xml.Next()) {
+        if (e == XmlEvent::Error)
+            return false;
+        if (e != XmlEvent::StartElement)
+            continue;
+        if (xml.LocalName() == "item") {
+            const std::string* id = xml.Attribute("id");
+            const std::string* href = xml.Attribute("href");
+            if (id && href && !href->empty())
+                manifest[*id] = ResolvePath(folder, DecodeHref(*href));
+        } else if (xml.LocalName() == "itemref") {
+            const std::string* idref = xml.Attribute("idref");
+            const std::string* linear = xml.Attribute("linear");
+            if (idref)
+                (linear && *linear == "no" ? aside : spine).push_back(*idref);
+        }
+    }
+    spine.insert(spine.end(), aside.begin(), aside.end());
+    for (const std::string& id : spine) {
+        auto it = manifest.find(id);
+        if (it != manifest.end())
+            pages.push_back(it->second);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool EpubToPlainText(System& sys, std::string_view file, std::string& text) {
+    text.clear();
+    ZipContainer zip;
+    std::string packagePath;
+    std::vector<std::string> pages;
+    if (!zip.Open(file) || !PackagePath(zip, packagePath) || !SpineOrder(zip, packagePath, pages))
+        return false;
+    PlainTextBuilder out;
+    for (const std::string& name : pages) {
+        std::string page;
+        if (!zip.Read(name, kMaxMemberSize, page) || !WalkContentDocument(page, out))
+            return false;
+    }
+    text = out.Finish(sys);
+    return true;
+}

@@ -1,0 +1,160 @@
+// The text collector of the XML-based document readers.
+#include "convert/xml/PlainTextBuilder.h"
+
+#include "convert/rtf/AnsiText.h"
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+}  // namespace
+
+void PlainTextBuilder::Put(std::string_view utf8) {
+    if (utf8.empty())
+        return;
+    if (pendingSpace_ && LineOpen())
+        Out() += ' ';
+    pendingSpace_ = false;
+    Out().append(utf8);
+    LineOpen() = true;
+}
+
+void PlainTextBuilder::Append(std::string_view utf8) {
+    Put(utf8);
+}
+
+void PlainTextBuilder::AppendCollapsed(std::string_view utf8) {
+    size_t i = 0;
+    while (i < utf8.size()) {
+        if (IsBlank(utf8[i])) {
+            pendingSpace_ = true;
+            while (i < utf8.size() && IsBlank(utf8[i]))
+                ++i;
+            continue;
+        }
+        size_t start = i;
+        while (i < utf8.size() && !IsBlank(utf8[i]))
+            ++i;
+        Put(utf8.substr(start, i - start));
+    }
+}
+
+bool PlainTextBuilder::InCell() const {
+    return tableDepth_ > 0 && noteDepth_ == 0;
+}
+
+void PlainTextBuilder::Tab() {
+    if (InCell()) {
+        pendingSpace_ = true;
+        return;
+    }
+    TabMark();
+}
+
+void PlainTextBuilder::TabMark() {
+    pendingSpace_ = false;
+    Out() += '\t';
+    LineOpen() = true;
+}
+
+void PlainTextBuilder::LineBreak() {
+    if (InCell()) {
+        pendingSpace_ = true;
+        return;
+    }
+    NewLine();
+}
+
+void PlainTextBuilder::NewLine() {
+    pendingSpace_ = false;
+    Out() += '\n';
+    LineOpen() = false;
+}
+
+void PlainTextBuilder::EndParagraph() {
+    LineBreak();
+}
+
+void PlainTextBuilder::EndLineIfOpen() {
+    if (InCell())
+        pendingSpace_ = true;
+    else if (LineOpen())
+        NewLine();
+    else
+        pendingSpace_ = false;
+}
+
+void PlainTextBuilder::BeginCell() {
+    pendingSpace_ = false;
+    if (cellStarted_)
+        TabMark();
+    cellStarted_ = true;
+}
+
+void PlainTextBuilder::EndRow() {
+    if (cellStarted_ || LineOpen())
+        NewLine();
+    cellStarted_ = false;
+}
+
+void PlainTextBuilder::EndTable() {
+    if (tableDepth_ > 0)
+        --tableDepth_;
+    cellStarted_ = false;
+}
+
+void PlainTextBuilder::BeginNote() {
+    if (noteDepth_++ == 0)
+        pendingSpace_ = false;
+}
+
+void PlainTextBuilder::EndNote() {
+    if (noteDepth_ == 0)
+        return;
+    if (noteDepth_ == 1 && noteLineOpen_)
+        NewLine();
+    --noteDepth_;
+    pendingSpace_ = false;
+}
+
+std::string PlainTextBuilder::Finish(System& sys) {
+    if (!notes_.empty()) {
+        if (bodyLineOpen_)
+            body_ += '\n';
+        body_ += notes_;
+        notes_ = std::string();
+    }
+    std::string all = std::move(body_);
+    body_.clear();
+    return Utf8ToAnsiText(sys, all);
+}
+
+std::string Utf8ToAnsiText(System& sys, std::string_view utf8) {
+    while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r'))
+        utf8.remove_suffix(1);
+    std::string text;
+    if (utf8.empty())
+        return text;
+    text.reserve(utf8.size() + utf8.size() / 16);
+    // A slice at a time, cut after a line end, so that the wide copies stay
+    // small however long the document is.
+    constexpr size_t kSlice = 1 << 20;
+    std::string slice;
+    for (size_t at = 0; at < utf8.size();) {
+        size_t end = at + kSlice >= utf8.size() ? utf8.size() : utf8.find('\n', at + kSlice);
+        end = end == std::string_view::npos ? utf8.size() : end + 1;
+        slice.clear();
+        for (char c : utf8.substr(at, end - at)) {
+            if (c == '\r')
+                continue;
+            if (c == '\n')
+                slice += '\r';
+            slice += c;
+        }
+        text += ToAnsiText(sys, sys.ToUtf16Le(slice, kUtf8CodePage));
+        at = end;
+    }
+    return text + "\r\n";
+}

@@ -1,0 +1,62 @@
+// Collects a document's text as the readers walk it: lines, table rows
+// whose cells are separated by TAB, and notes kept apart to follow the
+// body. The text is UTF-8 until Finish turns it into the ANSI code page.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "sys/System.h"
+
+class PlainTextBuilder {
+public:
+    // Text as the document holds it, every character kept.
+    void Append(std::string_view utf8);
+    // Text whose runs of blanks and line ends mean one space (ODF, XHTML,
+    // FictionBook); blanks at the start and end of a line are dropped.
+    void AppendCollapsed(std::string_view utf8);
+    // Inside a table cell a tab, a line break or a paragraph's end is a
+    // space, so that a row stays one line.
+    void Tab();
+    // Ends the current line even when it is empty.
+    void LineBreak();
+    void EndParagraph();
+    // Ends the current line unless nothing was written on it.
+    void EndLineIfOpen();
+
+    // Tables: a row is one line, cells separated by TAB.
+    void BeginCell();
+    void EndRow();
+    void BeginTable() { ++tableDepth_; }
+    void EndTable();
+
+    // What is appended between these goes after the body.
+    void BeginNote();
+    void EndNote();
+    bool InNote() const { return noteDepth_ > 0; }
+
+    // The whole text in the ANSI code page with CR LF line ends, ending
+    // with exactly one CR LF when there is any text.
+    std::string Finish(System& sys);
+
+private:
+    std::string& Out() { return noteDepth_ > 0 ? notes_ : body_; }
+    bool& LineOpen() { return noteDepth_ > 0 ? noteLineOpen_ : bodyLineOpen_; }
+    void Put(std::string_view utf8);
+    bool InCell() const;
+    void TabMark();
+    void NewLine();
+
+    std::string body_;
+    std::string notes_;
+    bool bodyLineOpen_ = false;   // something written since the last line end
+    bool noteLineOpen_ = false;
+    bool pendingSpace_ = false;   // a collapsed blank not yet written
+    bool cellStarted_ = false;    // the row has a cell already
+    int tableDepth_ = 0;
+    int noteDepth_ = 0;
+};
+
+// UTF-8 text (LF or CR LF line ends) in the ANSI code page with CR LF line
+// ends; characters the code page lacks become '?'.
+std::string Utf8ToAnsiText(System& sys, std::string_view utf8);

@@ -1,0 +1,321 @@
+// The XML reader: one function per kind of markup, a position that only
+// moves forward, and a stack of open element names instead of recursion.
+#include "convert/xml/XmlReader.h"
+
+#include <cstdint>
+
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool IsNameChar(char c) {
+    auto u = static_cast<unsigned char>(c);
+    return u >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           c == '_' || c == ':' || c == '-' || c == '.';
+}
+
+bool StartsWith(std::string_view s, size_t at, std::string_view prefix) {
+    return s.size() - at >= prefix.size() && s.compare(at, prefix.size(), prefix) == 0;
+}
+
+// Format note: documents are meant to declare every entity beyond the five
+// of XML, but XHTML books often use the no-break space without doing so.
+struct NamedEntity {
+    std::string_view name;
+    unsigned long code;
+};
+constexpr NamedEntity kEntities[] = {
+    {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", 0xA0},
+};
+
+bool ParseNumber(std::string_view digits, int base, unsigned long& value) {
+    if (digits.empty() || digits.size() > 8)
+        return false;
+    value = 0;
+    for (char c : digits) {
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return false;
+        value = value * base + d;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool AppendUtf8(std::string& out, unsigned long c) {
+    if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return false;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return true;
+}
+
+XmlReader::XmlReader(std::string_view document, const XmlLimits& limits)
+    : doc_(document), limits_(limits) {
+    if (StartsWith(doc_, 0, "\xEF\xBB\xBF"))
+        pos_ = 3;
+}
+
+std::string_view XmlReader::LocalName() const {
+    size_t colon = name_.find(':');
+    return colon == std::string_view::npos ? name_ : name_.substr(colon + 1);
+}
+
+const std::string* XmlReader::Attribute(std::string_view name) const {
+    for (const auto& [qualified, value] : attributes_) {
+        size_t colon = qualified.find(':');
+        if (qualified == name || (colon != std::string_view::npos && qualified.substr(colon + 1) == name))
+            return &value;
+    }
+    return nullptr;
+}
+
+XmlEvent XmlReader::Fail() {
+    failed_ = true;
+    return XmlEvent::Error;
+}
+
+XmlEvent XmlReader::Next() {
+    if (failed_)
+        return XmlEvent::Error;
+    if (pendingEnd_) {
+        pendingEnd_ = false;
+        open_.pop_back();
+        return XmlEvent::EndElement;
+    }
+    attributes_.clear();
+    while (pos_ < doc_.size()) {
+        if (doc_[pos_] == '<') {
+            if (StartsWith(doc_, pos_, "<!--")) {
+                if (!SkipPast("-->"))
+                    return Fail();
+            } else if (StartsWith(doc_, pos_, "<?")) {
+                if (!SkipPast("?>"))
+                    return Fail();
+            } else if (StartsWith(doc_, pos_, "<!DOCTYPE")) {
+                if (!open_.empty() || sawRoot_ || !SkipDocumentType())
+                    return Fail();
+            } else if (StartsWith(doc_, pos_, "<![CDATA[")) {
+                if (open_.empty())
+                    return Fail();
+                size_t start = pos_ + 9;
+                size_t end = doc_.find("]]>", start);
+                if (end == std::string_view::npos)
+                    return Fail();
+                text_.assign(doc_.substr(start, end - start));
+                pos_ = end + 3;
+                return XmlEvent::Text;
+            } else {
+                return ReadMarkup();
+            }
+        } else {
+            if (open_.empty()) {
+                // Only blanks may stand outside the root element.
+                if (!IsSpace(doc_[pos_]))
+                    return Fail();
+                ++pos_;
+                continue;
+            }
+            return ReadText();
+        }
+    }
+    if (!open_.empty() || !sawRoot_)
+        return Fail();
+    return XmlEvent::End;
+}
+
+bool XmlReader::SkipElement() {
+    for (size_t depth = 1; depth > 0;) {
+        XmlEvent e = Next();
+        if (e == XmlEvent::StartElement)
+            ++depth;
+        else if (e == XmlEvent::EndElement)
+            --depth;
+        else if (e == XmlEvent::Error || e == XmlEvent::End)
+            return false;
+    }
+    return true;
+}
+
+XmlEvent XmlReader::ReadMarkup() {
+    if (StartsWith(doc_, pos_, "</"))
+        return ReadEndTag();
+    return ReadStartTag();
+}
+
+XmlEvent XmlReader::ReadText() {
+    size_t end = doc_.find('<', pos_);
+    if (end == std::string_view::npos)
+        return Fail();
+    std::string_view raw = doc_.substr(pos_, end - pos_);
+    pos_ = end;
+    text_.clear();
+    if (!DecodeInto(raw, text_))
+        return Fail();
+    return XmlEvent::Text;
+}
+
+XmlEvent XmlReader::ReadStartTag() {
+    if (sawRoot_ && open_.empty())
+        return Fail();  // a second root
+    ++pos_;
+    if (!ReadName(name_))
+        return Fail();
+    for (;;) {
+        bool spaced = pos_ < doc_.size() && IsSpace(doc_[pos_]);
+        SkipSpace();
+        if (pos_ >= doc_.size())
+            return Fail();
+        if (doc_[pos_] == '>' || StartsWith(doc_, pos_, "/>"))
+            break;
+        std::string_view attribute;
+        if (!spaced || !ReadName(attribute))
+            return Fail();
+        SkipSpace();
+        if (pos_ >= doc_.size() || doc_[pos_] != '=')
+            return Fail();
+        ++pos_;
+        SkipSpace();
+        if (pos_ >= doc_.size() || (doc_[pos_] != '"' && doc_[pos_] != '\''))
+            return Fail();
+        char quote = doc_[pos_++];
+        size_t end = doc_.find(quote, pos_);
+        if (end == std::string_view::npos || attributes_.size() >= limits_.maxAttributes)
+            return Fail();
+        std::string value;
+        std::string_view raw = doc_.substr(pos_, end - pos_);
+        if (raw.find('<') != std::string_view::npos || !DecodeInto(raw, value))
+            return Fail();
+        pos_ = end + 1;
+        attributes_.emplace_back(attribute, std::move(value));
+    }
+    if (open_.size() >= limits_.maxDepth)
+        return Fail();
+    open_.push_back(name_);
+    sawRoot_ = true;
+    if (doc_[pos_] == '/') {
+        pendingEnd_ = true;
+        pos_ += 2;
+    } else {
+        pos_ += 1;
+    }
+    return XmlEvent::StartElement;
+}
+
+XmlEvent XmlReader::ReadEndTag() {
+    pos_ += 2;
+    if (!ReadName(name_))
+        return Fail();
+    SkipSpace();
+    if (pos_ >= doc_.size() || doc_[pos_] != '>' || open_.empty() || open_.back() != name_)
+        return Fail();
+    ++pos_;
+    open_.pop_back();
+    return XmlEvent::EndElement;
+}
+
+bool XmlReader::SkipPast(std::string_view terminator) {
+    size_t end = doc_.find(terminator, pos_ + 2);
+    if (end == std::string_view::npos)
+        return false;
+    pos_ = end + terminator.size();
+    return true;
+}
+
+// Format note: the document type may carry an internal subset in brackets,
+// whose declarations hold quoted '>' characters of their own.
+bool XmlReader::SkipDocumentType() {
+    char quote = 0;
+    bool inSubset = false;
+    for (size_t i = pos_ + 9; i < doc_.size(); ++i) {
+        char c = doc_[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '[') {
+            inSubset = true;
+        } else if (c == ']') {
+            inSubset = false;
+        } else if (c == '>' && !inSubset) {
+            pos_ = i + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool XmlReader::ReadName(std::string_view& name) {
+    size_t start = pos_;
+    while (pos_ < doc_.size() && IsNameChar(doc_[pos_]))
+        ++pos_;
+    name = doc_.substr(start, pos_ - start);
+    return !name.empty() && name.size() <= limits_.maxNameLength;
+}
+
+void XmlReader::SkipSpace() {
+    while (pos_ < doc_.size() && IsSpace(doc_[pos_]))
+        ++pos_;
+}
+
+bool XmlReader::DecodeInto(std::string_view raw, std::string& out) const {
+    out.reserve(out.size() + raw.size());
+    for (size_t i = 0; i < raw.size();) {
+        size_t amp = raw.find('&', i);
+        if (amp == std::string_view::npos) {
+            out.append(raw.substr(i));
+            break;
+        }
+        out.append(raw.substr(i, amp - i));
+        size_t semi = raw.find(';', amp);
+        if (semi == std::string_view::npos || semi - amp > 12)
+            return false;
+        std::string_view entity = raw.substr(amp + 1, semi - amp - 1);
+        unsigned long code = 0;
+        bool known = false;
+        if (StartsWith(entity, 0, "#x") || StartsWith(entity, 0, "#X"))
+            known = ParseNumber(entity.substr(2), 16, code);
+        else if (StartsWith(entity, 0, "#"))
+            known = ParseNumber(entity.substr(1), 10, code);
+        else {
+            for (const NamedEntity& e : kEntities)
+                if (e.name == entity) {
+                    code = e.code;
+                    known = true;
+                }
+            if (!known) {
+                // An undeclared name stays as written rather than losing the page.
+                out.append(raw.substr(amp, semi - amp + 1));
+                i = semi + 1;
+                continue;
+            }
+        }
+        if (!known || !AppendUtf8(out, code))
+            return false;
+        i = semi + 1;
+    }
+    return true;
+}

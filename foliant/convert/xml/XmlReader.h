@@ -1,0 +1,85 @@
+// A small streaming XML reader: it walks a document held in memory and
+// reports start tags, end tags and text one at a time, without recursion.
+// Comments, processing instructions and the document type are skipped;
+// CDATA sections are text. Sizes are limited so that a hostile document
+// cannot make it use more memory than the document itself.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct XmlLimits {
+    size_t maxDepth = 100000;     // open elements at once
+    size_t maxAttributes = 512;   // per start tag
+    size_t maxNameLength = 1024;  // of a tag or attribute name
+};
+
+enum class XmlEvent {
+    StartElement,  // Name(), Attribute()
+    EndElement,    // Name(); also sent after an empty-element tag
+    Text,          // Text(): character data and CDATA, entities decoded
+    End,           // the document ended well formed
+    Error          // malformed or over a limit; every later call repeats it
+};
+
+class XmlReader {
+public:
+    // 'document' is UTF-8 and must outlive the reader.
+    explicit XmlReader(std::string_view document, const XmlLimits& limits = {});
+
+    XmlEvent Next();
+    // After a StartElement: consumes everything up to its end. False when
+    // the document fails first.
+    bool SkipElement();
+
+    // The qualified name of the current element ("w:p"), and the part after
+    // its prefix ("p").
+    std::string_view Name() const { return name_; }
+    std::string_view LocalName() const;
+    // The decoded text of a Text event.
+    const std::string& Text() const { return text_; }
+    // The value of the current start tag's attribute whose qualified or
+    // local name is 'name'; null when it has none.
+    const std::string* Attribute(std::string_view name) const;
+    // Elements open around the current event (a start tag counts itself).
+    size_t Depth() const { return open_.size(); }
+
+private:
+    XmlEvent Fail();
+    XmlEvent ReadMarkup();
+    XmlEvent ReadText();
+    XmlEvent ReadStartTag();
+    XmlEvent ReadEndTag();
+    bool SkipPast(std::string_view terminator);
+    bool SkipDocumentType();
+    bool ReadName(std::string_view& name);
+    void SkipSpace();
+    bool DecodeInto(std::string_view raw, std::string& out) const;
+
+    std::string_view doc_;
+    XmlLimits limits_;
+    size_t pos_ = 0;
+    bool failed_ = false;
+    bool pendingEnd_ = false;  // an empty-element tag still owes its end
+    bool sawRoot_ = false;
+    std::string_view name_;
+    std::string text_;
+    std::vector<std::pair<std::string_view, std::string>> attributes_;
+    std::vector<std::string_view> open_;
+};
+
+// True when 'name' is one of 'names'.
+inline bool NameIn(std::string_view name, std::initializer_list<std::string_view> names) {
+    for (std::string_view n : names)
+        if (n == name)
+            return true;
+    return false;
+}
+
+// Appends code point 'c' to 'out' in UTF-8; false for one that is not a
+// character.
+bool AppendUtf8(std::string& out, unsigned long c);

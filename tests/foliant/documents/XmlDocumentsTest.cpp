@@ -1,0 +1,259 @@
+// The DOCX, ODT, EPUB and FictionBook readers on documents written here
+// by hand, each holding what a reader should see and what it should not:
+// reading order, lines, table rows, notes after the text, kept breaks and
+// tabs, and no deleted text, comments, field codes or metadata.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CodePageSystem.h"
+#include "support/PackageBuilder.h"
+#include "convert/xml/XmlDocuments.h"
+
+namespace {
+
+std::string Docx(const std::string& body, const std::string& footnotes = "") {
+    const std::string ns = " xmlns:w='http://schemas.openxmlformats.org/wordprocessingml/2006/main'";
+    std::vector<std::pair<std::string, std::string>> members = {
+        {"[Content_Types].xml", "<Types/>"},
+        {"_rels/.rels",
+         "<Relationships><Relationship Id='r1' Type='http://x/relationships/officeDocument' "
+         "Target='/doc/main.xml'/></Relationships>"},
+        {"doc/main.xml", "<?xml version='1.0'?><w:document" + ns + "><w:body>" + body +
+                             "</w:body></w:document>"},
+    };
+    if (!footnotes.empty())
+        members.push_back({"doc/footnotes.xml", "<w:footnotes" + ns + ">" + footnotes + "</w:footnotes>"});
+    return BuildPackage(members);
+}
+
+std::string P(const std::string& runs) {
+    return "<w:p><w:pPr><w:tabs><w:tab w:val='left' w:pos='720'/></w:tabs></w:pPr>" + runs + "</w:p>";
+}
+
+std::string R(const std::string& text) {
+    return "<w:r><w:rPr><w:b/></w:rPr><w:t xml:space='preserve'>" + text + "</w:t></w:r>";
+}
+
+std::string Converted(bool (*read)(System&, std::string_view, std::string&), const std::string& file,
+                      int codePage = 1252) {
+    CodePageSystem sys(codePage);
+    std::string text;
+    EXPECT_TRUE(read(sys, file, text));
+    return text;
+}
+
+}  // namespace
+
+// Paragraphs are lines; tabs and breaks are kept; deleted text, moved-away
+// text, field codes and paragraph properties are not text.
+TEST(DocxReader, GivesParagraphsRunsBreaksAndTabs) {
+    std::string body =
+        P(R("One") + "<w:r><w:tab/><w:t>two</w:t><w:br/><w:t>three</w:t></w:r>") +
+        P("<w:del w:id='1'><w:r><w:delText>gone</w:delText></w:r></w:del>"
+          "<w:ins w:id='2'>" + R("kept") + "</w:ins>"
+          "<w:moveFrom>" + R("moved") + "</w:moveFrom>") +
+        P("<w:r><w:fldChar w:fldCharType='begin'/></w:r><w:r><w:instrText> PAGE </w:instrText></w:r>"
+          "<w:r><w:fldChar w:fldCharType='separate'/></w:r>" + R("7") +
+          "<w:r><w:fldChar w:fldCharType='end'/></w:r>"
+          "<w:hyperlink r:id='x'>" + R(" link") + "</w:hyperlink>") +
+        P("") + P(R("Caf\xC3\xA9 \xD0\x96 &amp; co") + "<w:r><w:noBreakHyphen/></w:r>") +
+        "<w:sectPr><w:pgSz w:w='11906'/></w:sectPr>";
+    EXPECT_EQ(Converted(DocxToPlainText, Docx(body)),
+              "One\ttwo\r\nthree\r\nkept\r\n7 link\r\n\r\nCaf\xE9 ? & co-\r\n");
+}
+
+// Hidden runs are left out, as the other readers leave hidden text out; a
+// run that was hidden before a recorded change, or whose hiding is turned
+// off, is not hidden.
+TEST(DocxReader, LeavesHiddenTextOut) {
+    std::string body = P(R("Shown") + "<w:r><w:rPr><w:vanish/></w:rPr><w:t> hidden</w:t><w:tab/></w:r>" +
+                         "<w:r><w:rPr><w:vanish w:val='0'/></w:rPr><w:t> on</w:t></w:r>" +
+                         "<w:r><w:rPr><w:rPrChange><w:rPr><w:vanish/></w:rPr></w:rPrChange></w:rPr>"
+                         "<w:t> again</w:t></w:r>" + R(" end"));
+    EXPECT_EQ(Converted(DocxToPlainText, Docx(body)), "Shown on again end\r\n");
+}
+
+// A table row is one line with TAB between cells; the paragraphs of one
+// cell are joined by a space.
+TEST(DocxReader, GivesTableRowsAsLines) {
+    auto cell = [](const std::string& paragraphs) {
+        return "<w:tc><w:tcPr><w:tcW w:w='100'/></w:tcPr>" + paragraphs + "</w:tc>";
+    };
+    std::string body = P(R("Before")) +
+                       "<w:tbl><w:tblPr/><w:tblGrid><w:gridCol/></w:tblGrid>"
+                       "<w:tr>" + cell(P(R("a1"))) + cell(P(R("b1")) + P(R("more"))) + "</w:tr>"
+                       "<w:tr>" + cell(P("")) + cell(P(R("b2"))) + "</w:tr></w:tbl>" +
+                       P(R("After"));
+    EXPECT_EQ(Converted(DocxToPlainText, Docx(body)), "Before\r\na1\tb1 more\r\n\tb2\r\nAfter\r\n");
+}
+
+// Footnotes follow the text, numbered as their references; the separator
+// notes are not text.
+TEST(DocxReader, PutsFootnotesAfterTheText) {
+    std::string body = P(R("Text") + "<w:r><w:footnoteReference w:id='5'/></w:r>" + R(" more.")) +
+                       P(R("Last."));
+    std::string notes =
+        "<w:footnote w:type='separator' w:id='-1'><w:p><w:r><w:separator/></w:r></w:p></w:footnote>"
+        "<w:footnote w:id='5'>" + P("<w:r><w:footnoteRef/></w:r>" + R("The note.")) + "</w:footnote>";
+    EXPECT_EQ(Converted(DocxToPlainText, Docx(body, notes)),
+              "Text[1] more.\r\nLast.\r\n[1] The note.\r\n");
+}
+
+// Damaged packages and XML give no text; so does an encrypted document,
+// which is a compound file rather than a ZIP package.
+TEST(DocxReader, DamagedOrEncryptedDocumentsGiveNoText) {
+    CodePageSystem sys(1252);
+    std::string text;
+    std::string good = Docx(P(R("x")));
+    EXPECT_FALSE(DocxToPlainText(sys, good.substr(0, good.size() / 2), text));
+    EXPECT_FALSE(DocxToPlainText(sys, Docx(P(R("x")) + "<w:p>"), text));
+    EXPECT_FALSE(DocxToPlainText(sys, std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
+                                         std::string(600, '\0'), text));
+    EXPECT_FALSE(DocxToPlainText(sys, BuildPackage({{"other.xml", "<a/>"}}), text));
+    EXPECT_TRUE(text.empty());
+}
+
+namespace {
+
+std::string Odt(const std::string& text) {
+    return BuildPackage({
+        {"mimetype", "application/vnd.oasis.opendocument.text"},
+        {"content.xml",
+         "<?xml version='1.0' encoding='UTF-8'?><office:document-content "
+         "xmlns:office='o' xmlns:text='t' xmlns:table='tb'><office:automatic-styles>"
+         "<style:style style:name='P1'><style:text-properties fo:font-weight='bold'/></style:style>"
+         "</office:automatic-styles><office:body><office:text>" + text +
+         "</office:text></office:body></office:document-content>"},
+    });
+}
+
+}  // namespace
+
+// Blanks collapse inside paragraphs; text:s, tabs and line breaks are kept;
+// comments and tracked deletions are not text; notes follow the body.
+TEST(OdtReader, GivesParagraphsWithTheirSpacing) {
+    std::string text =
+        "<text:sequence-decls><text:sequence-decl text:name='Table'/></text:sequence-decls>"
+        "<text:tracked-changes><text:changed-region><text:deletion><text:p>gone</text:p>"
+        "</text:deletion></text:changed-region></text:tracked-changes>"
+        "<text:h text:outline-level='1'>Title</text:h>\n"
+        "<text:p>  a   b\n c<text:s text:c='3'/>d<text:tab/>e<text:line-break/>f</text:p>"
+        "<text:p><text:span>Caf\xC3\xA9</text:span> <text:a xlink:href='x'>link</text:a>"
+        "<office:annotation><dc:creator>Me</dc:creator><text:p>comment</text:p></office:annotation>"
+        " note<text:note text:note-class='footnote'><text:note-citation>1</text:note-citation>"
+        "<text:note-body><text:p>The note.</text:p></text:note-body></text:note> end.</text:p>"
+        "<text:list><text:list-item><text:p>item one</text:p></text:list-item>"
+        "<text:list-item><text:p>item two</text:p></text:list-item></text:list>"
+        "<table:table><table:table-column/><table:table-row><table:table-cell><text:p>a1</text:p>"
+        "</table:table-cell><table:table-cell><text:p>b1</text:p><text:p>more</text:p>"
+        "</table:table-cell></table:table-row><table:table-row><table:table-cell/>"
+        "<table:covered-table-cell/></table:table-row></table:table><text:p/>";
+    EXPECT_EQ(Converted(OdtToPlainText, Odt(text)),
+              "Title\r\na b c   d\te\r\nf\r\nCaf\xE9 link note[1] end.\r\nitem one\r\nitem two\r\n"
+              "a1\tb1 more\r\n\t\r\n\r\n[1] The note.\r\n");
+}
+
+TEST(OdtReader, DamagedDocumentsGiveNoText) {
+    CodePageSystem sys(1252);
+    std::string text;
+    EXPECT_FALSE(OdtToPlainText(sys, Odt("<text:p>open"), text));
+    EXPECT_FALSE(OdtToPlainText(sys, BuildPackage({{"styles.xml", "<a/>"}}), text));
+}
+
+namespace {
+
+std::string Epub(const std::string& spine, const std::vector<std::pair<std::string, std::string>>& pages) {
+    std::vector<std::pair<std::string, std::string>> members = {
+        {"mimetype", "application/epub+zip"},
+        {"META-INF/container.xml",
+         "<container version='1.0' xmlns='urn:oasis:names:tc:opendocument:xmlns:container'>"
+         "<rootfiles><rootfile full-path='OPS/book.opf' media-type='application/oebps-package+xml'/>"
+         "</rootfiles></container>"},
+        {"OPS/book.opf",
+         "<package xmlns='http://www.idpf.org/2007/opf' version='3.0'><metadata>"
+         "<dc:title>Metadata title</dc:title></metadata><manifest>"
+         "<item id='b' href='text/Chapter%20Two.xhtml' media-type='application/xhtml+xml'/>"
+         "<item id='a' href='text/../one.xhtml' media-type='application/xhtml+xml'/>"
+         "<item id='n' href='notes.xhtml#top' media-type='application/xhtml+xml'/>"
+         "<item id='css' href='style.css' media-type='text/css'/></manifest>"
+         "<spine>" + spine + "</spine></package>"},
+    };
+    for (const auto& [name, body] : pages)
+        members.push_back({name,
+                           "<?xml version='1.0' encoding='utf-8'?><!DOCTYPE html>"
+                           "<html xmlns='http://www.w3.org/1999/xhtml' xmlns:epub='e'><head>"
+                           "<title>Page title</title><style>p { }</style></head><body>" + body +
+                           "</body></html>"});
+    return BuildPackage(members);
+}
+
+}  // namespace
+
+// The spine's order, not the manifest's; blocks are lines, inline elements
+// are not; pre keeps its lines; a non-linear page follows the others.
+TEST(EpubReader, FollowsTheSpine) {
+    std::string book = Epub("<itemref idref='n' linear='no'/><itemref idref='a'/><itemref idref='b'/>",
+                            {{"OPS/one.xhtml",
+                              "<section epub:type='titlepage'><h1>Metadata title</h1></section>"
+                              "<h1>One</h1>\n<p>First <em>para</em>\n graph.<br/>Broken"
+                              "</p><div><p>in div</p>tail</div><script>var x;</script>"
+                              "<pre>a  b\nc</pre><ul><li>item</li><li>two&nbsp;x</li></ul>"},
+                             {"OPS/text/Chapter Two.xhtml",
+                              "<table><tr><th>h1</th><th>h2</th></tr><tr><td>c<p>1</p></td>"
+                              "<td>c2</td></tr></table><p>See<a epub:type='noteref' href='#n1'>"
+                              "<sup>1</sup></a> there.</p><aside epub:type='footnote' id='n1'>"
+                              "<p>The note. <a role='doc-backlink' href='#r'>back</a></p></aside>"
+                              "<p>After.</p>"},
+                             {"OPS/notes.xhtml", "<p>Aside page</p>"}});
+    EXPECT_EQ(Converted(EpubToPlainText, book),
+              "One\r\nFirst para graph.\r\nBroken\r\nin div\r\ntail\r\na  b\r\nc\r\nitem\r\ntwo\xA0x\r\n"
+              "h1\th2\r\nc 1\tc2\r\nSee[1] there.\r\nAfter.\r\nAside page\r\nThe note.\r\n");
+}
+
+TEST(EpubReader, BrokenPackagesGiveNoText) {
+    CodePageSystem sys(1252);
+    std::string text;
+    EXPECT_FALSE(EpubToPlainText(sys, BuildPackage({{"mimetype", "application/epub+zip"}}), text));
+    EXPECT_FALSE(EpubToPlainText(sys, Epub("<itemref idref='a'/>", {{"OPS/one.xhtml", "<p>open"}}), text));
+    // A spine page missing from the package.
+    EXPECT_FALSE(EpubToPlainText(sys, Epub("<itemref idref='a'/>", {}), text));
+}
+
+// A FictionBook in windows-1251, read on a Cyrillic system: the body in
+// order, the notes body after it, the description and pictures left out.
+TEST(Fb2Reader, ReadsItsDeclaredEncoding) {
+    CodePageSystem cyrillic(1251);
+    auto in1251 = [&](const std::string& utf8) { return cyrillic.Ansi(utf8); };
+    std::string book = in1251(
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
+        "<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\" xmlns:l=\"x\">"
+        "<description><title-info><book-title>Метаданные</book-title></title-info></description>"
+        "<body><title><p>Глава первая</p></title><section><epigraph><p>Эпиграф</p>"
+        "<text-author>Автор</text-author></epigraph><p>Текст <emphasis>книги</emphasis>"
+        "<a l:href=\"#n1\" type=\"note\">[1]</a>.</p><empty-line/><poem><stanza><v>Строка один</v>"
+        "<v>Строка два</v></stanza></poem><image l:href=\"#pic\"/>"
+        "<table><tr><th>A</th><td>B</td></tr></table></section></body>"
+        "<body name=\"notes\"><section id=\"n1\"><title><p>1</p></title><p>Примечание.</p></section></body>"
+        "<binary id=\"pic\" content-type=\"image/png\">iVBORw0KGgo=</binary></FictionBook>");
+    std::string text;
+    ASSERT_TRUE(Fb2ToPlainText(cyrillic, book, text));
+    EXPECT_EQ(text, in1251("Глава первая\r\nЭпиграф\r\nАвтор\r\nТекст книги[1].\r\n\r\nСтрока один\r\n"
+                           "Строка два\r\nA\tB\r\n1\r\nПримечание.\r\n"));
+    // The same book read on a Western system: the letters become '?'.
+    CodePageSystem western(1252);
+    ASSERT_TRUE(Fb2ToPlainText(western, book, text));
+    EXPECT_EQ(text.substr(0, 14), "????? ??????\r\n");
+}
+
+// UTF-8 with or without a declaration, and UTF-16 with its mark.
+TEST(Fb2Reader, ReadsUnicodeBooks) {
+    std::string utf8 = "<FictionBook><body><p>Caf\xC3\xA9</p></body></FictionBook>";
+    EXPECT_EQ(Converted(Fb2ToPlainText, utf8), "Caf\xE9\r\n");
+    EXPECT_EQ(Converted(Fb2ToPlainText, "<?xml version='1.0' encoding='UTF-8'?>" + utf8), "Caf\xE9\r\n");
+    CodePageSystem sys(1252);
+    std::string utf16 = "\xFF\xFE" + sys.ToUtf16Le(utf8, kUtf8CodePage);
+    EXPECT_EQ(Converted(Fb2ToPlainText, utf16), "Caf\xE9\r\n");
+    std::string text;
+    EXPECT_FALSE(Fb2ToPlainText(sys, "<FictionBook><body><p>x</body></FictionBook>", text));
+}

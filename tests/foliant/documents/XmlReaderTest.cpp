@@ -1,0 +1,153 @@
+// The XML reader: the events of well-formed documents, what it decodes and
+// skips, and that malformed or oversized documents end in an error.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "convert/xml/XmlReader.h"
+
+namespace {
+
+// The events of a document as one line of text: <name a=v> </name> "text".
+std::string Trace(std::string_view doc, const XmlLimits& limits = {}) {
+    XmlReader xml(doc, limits);
+    std::string trace;
+    for (;;) {
+        switch (xml.Next()) {
+        case XmlEvent::StartElement:
+            trace += "<" + std::string(xml.Name());
+            for (const char* a : {"id", "x:lang", "lang"})
+                if (const std::string* v = xml.Attribute(a))
+                    trace += std::string(" ") + a + "=" + *v;
+            trace += ">";
+            break;
+        case XmlEvent::EndElement:
+            trace += "</" + std::string(xml.Name()) + ">";
+            break;
+        case XmlEvent::Text:
+            trace += "\"" + xml.Text() + "\"";
+            break;
+        case XmlEvent::End:
+            return trace;
+        case XmlEvent::Error:
+            return trace + "!";
+        }
+    }
+}
+
+}  // namespace
+
+// Elements, attributes in both quotes, empty-element tags and text.
+TEST(XmlReader, ReportsElementsAttributesAndText) {
+    EXPECT_EQ(Trace("<?xml version=\"1.0\"?>\n<a id='1'><b id=\"2\"/>hi<c>there</c></a>\n"),
+              "<a id=1><b id=2></b>\"hi\"<c>\"there\"</c></a>");
+    EXPECT_EQ(Trace("<a\n id = \"x\" ><b/><b /></a>"), "<a id=x><b></b><b></b></a>");
+}
+
+// An attribute is found by its qualified or its local name.
+TEST(XmlReader, FindsAttributesByLocalName) {
+    XmlReader xml("<w:p xmlns:w='u' w:id='7' x:lang='en'/>");
+    ASSERT_EQ(xml.Next(), XmlEvent::StartElement);
+    EXPECT_EQ(xml.Name(), "w:p");
+    EXPECT_EQ(xml.LocalName(), "p");
+    ASSERT_NE(xml.Attribute("id"), nullptr);
+    EXPECT_EQ(*xml.Attribute("w:id"), "7");
+    EXPECT_EQ(*xml.Attribute("lang"), "en");
+    EXPECT_EQ(xml.Attribute("missing"), nullptr);
+}
+
+// The five named entities, decimal and hexadecimal references (UTF-8 out),
+// CDATA as text; comments, processing instructions and the document type
+// are skipped.
+TEST(XmlReader, DecodesEntitiesAndSkipsWhatIsNotContent) {
+    EXPECT_EQ(Trace("<a>&lt;&gt;&amp;&quot;&apos;</a>"), "<a>\"<>&\"'\"</a>");
+    EXPECT_EQ(Trace("<a>&#65;&#x42;&#233;&#x20AC;&#x1F600;</a>"),
+              "<a>\"AB\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"</a>");
+    EXPECT_EQ(Trace("<a id='&amp;&#49;'/>"), "<a id=&1></a>");
+    EXPECT_EQ(Trace("<a><![CDATA[<b>&amp;]]></a>"), "<a>\"<b>&amp;\"</a>");
+    EXPECT_EQ(Trace("<!-- c --><?pi x?><a><!-- <b> --><?x y?>t</a><!-- end -->"),
+              "<a>\"t\"</a>");
+    EXPECT_EQ(Trace("<!DOCTYPE a [ <!ENTITY e \">\"> ]><a/>"), "<a></a>");
+    EXPECT_EQ(Trace("\xEF\xBB\xBF<a/>"), "<a></a>");
+    // XHTML pages use the no-break space undeclared; other names stay.
+    EXPECT_EQ(Trace("<a>&nbsp;&mdash;</a>"), "<a>\"\xC2\xA0&mdash;\"</a>");
+}
+
+// Deep nesting is walked without recursion, up to the depth limit.
+TEST(XmlReader, NestsDeeplyWithoutRecursion) {
+    constexpr int kDepth = 200000;
+    std::string doc;
+    for (int i = 0; i < kDepth; ++i)
+        doc += "<d>";
+    for (int i = 0; i < kDepth; ++i)
+        doc += "</d>";
+    XmlLimits limits;
+    limits.maxDepth = kDepth;
+    XmlReader xml(doc, limits);
+    size_t deepest = 0;
+    XmlEvent e;
+    while ((e = xml.Next()) == XmlEvent::StartElement || e == XmlEvent::EndElement)
+        deepest = std::max(deepest, xml.Depth());
+    EXPECT_EQ(e, XmlEvent::End);
+    EXPECT_EQ(deepest, static_cast<size_t>(kDepth));
+    limits.maxDepth = kDepth - 1;
+    EXPECT_EQ(Trace(doc, limits).back(), '!');
+}
+
+// Every malformed document ends in an error, and the error stays.
+TEST(XmlReader, MalformedDocumentsEndInAnError) {
+    const char* bad[] = {
+        "",                      // no root
+        "<a>",                   // not closed
+        "<a></b>",               // wrong end tag
+        "<a></a><b/>",           // two roots
+        "text<a/>",              // text outside the root
+        "<a>x",                  // text runs off the end
+        "<a b></a>",             // attribute without a value
+        "<a b=c/>",              // unquoted value
+        "<a b='1'c='2'/>",       // no blank between attributes
+        "<a b='<'/>",            // '<' in a value
+        "<a>&#0;</a>",           // not a character
+        "<a>&#xD800;</a>",       // a surrogate
+        "<a>&#x110000;</a>",     // past Unicode
+        "<a>&amp</a>",           // unterminated reference
+        "<a><!-- x</a>",         // unterminated comment
+        "<a><![CDATA[x</a>",     // unterminated CDATA
+        "<a/><!DOCTYPE a>",      // document type after the root
+        "< a/>",                 // no name
+    };
+    for (const char* doc : bad) {
+        XmlReader xml(doc);
+        XmlEvent e;
+        while ((e = xml.Next()) != XmlEvent::End && e != XmlEvent::Error) {
+        }
+        EXPECT_EQ(e, XmlEvent::Error) << doc;
+        EXPECT_EQ(xml.Next(), XmlEvent::Error) << doc;
+    }
+}
+
+// The limits on names and attributes.
+TEST(XmlReader, NamesAndAttributesAreLimited) {
+    XmlLimits limits;
+    limits.maxNameLength = 4;
+    limits.maxAttributes = 2;
+    EXPECT_EQ(Trace("<abcd/>", limits), "<abcd></abcd>");
+    EXPECT_EQ(Trace("<abcde/>", limits), "!");
+    EXPECT_EQ(Trace("<a p='1' q='2'/>", limits), "<a></a>");
+    EXPECT_EQ(Trace("<a p='1' q='2' r='3'/>", limits), "!");
+}
+
+// SkipElement consumes the element just started, however deep.
+TEST(XmlReader, SkipsAWholeElement) {
+    XmlReader xml("<a><skip><x><y/>t</x></skip><keep/></a>");
+    ASSERT_EQ(xml.Next(), XmlEvent::StartElement);
+    ASSERT_EQ(xml.Next(), XmlEvent::StartElement);
+    ASSERT_TRUE(xml.SkipElement());
+    ASSERT_EQ(xml.Next(), XmlEvent::StartElement);
+    EXPECT_EQ(xml.Name(), "keep");
+    XmlReader broken("<a><skip><x></skip></a>");
+    broken.Next();
+    broken.Next();
+    EXPECT_FALSE(broken.SkipElement());
+}

@@ -1,0 +1,105 @@
+// The ZIP container reader: members stored and deflated, found by name,
+// checked against their CRC-32 and size, and refused when damaged,
+// encrypted or larger than the caller allows.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/PackageBuilder.h"
+#include "convert/xml/ZipContainer.h"
+
+namespace {
+
+std::string Text(size_t size) {
+    std::string s;
+    for (size_t i = 0; s.size() < size; ++i)
+        s += "line " + std::to_string(i) + " of the document\n";
+    s.resize(size);
+    return s;
+}
+
+}  // namespace
+
+// Both methods give the member's bytes; a comment after the directory is
+// allowed; a missing name is refused.
+TEST(ZipContainer, ReadsStoredAndDeflatedMembers) {
+    ZipBuilder zip;
+    zip.entries.push_back(PackageMember("mimetype", "application/epub+zip", true));
+    zip.entries.push_back(PackageMember("a/b.xml", Text(300000)));
+    zip.entries.push_back(PackageMember("empty", ""));
+    zip.comment = "PK\x05\x06 a comment that looks like an end record";
+    std::string archive = zip.Build();
+    ZipContainer container;
+    ASSERT_TRUE(container.Open(archive));
+    std::string data;
+    ASSERT_TRUE(container.Read("mimetype", kMaxMemberSize, data));
+    EXPECT_EQ(data, "application/epub+zip");
+    ASSERT_TRUE(container.Read("a/b.xml", kMaxMemberSize, data));
+    EXPECT_EQ(data, Text(300000));
+    ASSERT_TRUE(container.Read("empty", kMaxMemberSize, data));
+    EXPECT_TRUE(data.empty());
+    EXPECT_TRUE(container.Has("a/b.xml"));
+    EXPECT_FALSE(container.Has("A/B.XML"));
+    EXPECT_FALSE(container.Read("b.xml", kMaxMemberSize, data));
+}
+
+// What is not a ZIP file, or a cut one, has no directory.
+TEST(ZipContainer, RefusesWhatHasNoDirectory) {
+    ZipContainer container;
+    EXPECT_FALSE(container.Open(""));
+    EXPECT_FALSE(container.Open("just some text that is long enough to look"));
+    std::string archive = BuildPackage({{"x", Text(1000)}});
+    EXPECT_FALSE(container.Open(archive.substr(0, archive.size() - 1)));
+    EXPECT_FALSE(container.Open(archive.substr(archive.size() - 30)));
+}
+
+// A changed byte, a wrong CRC, an encrypted member, an unknown method and
+// a member larger than the limit give no data.
+TEST(ZipContainer, RefusesDamagedEncryptedAndOversizedMembers) {
+    std::string text = Text(5000);
+    struct Case {
+        const char* what;
+        void (*change)(ZipEntrySpec&);
+    };
+    const Case cases[] = {
+        {"crc", [](ZipEntrySpec& e) { e.crc ^= 1; }},
+        {"size", [](ZipEntrySpec& e) { e.uncompressedSize -= 1; }},
+        {"encrypted", [](ZipEntrySpec& e) { e.flags |= 1; }},
+        {"method", [](ZipEntrySpec& e) { e.method = 12; }},
+        {"cut stream", [](ZipEntrySpec& e) { e.data.resize(e.data.size() / 2); }},
+        {"changed byte", [](ZipEntrySpec& e) { e.data[e.data.size() / 2] ^= 0x55; }},
+    };
+    for (const Case& c : cases) {
+        ZipBuilder zip;
+        zip.entries.push_back(PackageMember("m", text));
+        c.change(zip.entries[0]);
+        std::string archive = zip.Build();
+        ZipContainer container;
+        ASSERT_TRUE(container.Open(archive)) << c.what;
+        std::string data;
+        EXPECT_FALSE(container.Read("m", kMaxMemberSize, data)) << c.what;
+    }
+    ZipContainer container;
+    std::string archive = BuildPackage({{"m", text}});
+    ASSERT_TRUE(container.Open(archive));
+    std::string data;
+    EXPECT_FALSE(container.Read("m", text.size() - 1, data));
+    EXPECT_TRUE(container.Read("m", text.size(), data));
+}
+
+// A small member that claims a small size but inflates to far more (a zip
+// bomb) stops at its claimed size.
+TEST(ZipContainer, StopsABombAtItsClaimedSize) {
+    std::string huge(50u << 20, 'a');
+    ZipEntrySpec bomb = PackageMember("bomb", huge);
+    bomb.uncompressedSize = 1000;
+    ZipBuilder zip;
+    zip.entries.push_back(bomb);
+    std::string archive = zip.Build();
+    EXPECT_LT(archive.size(), 200000u);
+    ZipContainer container;
+    ASSERT_TRUE(container.Open(archive));
+    std::string data;
+    EXPECT_FALSE(container.Read("bomb", kMaxMemberSize, data));
+    EXPECT_LE(data.capacity(), 1u << 20);
+}

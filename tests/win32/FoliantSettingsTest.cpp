@@ -95,7 +95,6 @@ TEST_F(FoliantSettings, NineCutWordBoxesOnlySixCaptions) {
     EXPECT_EQ(Text(kIdSetLabel4), "(0-64)");
     EXPECT_EQ(Text(kIdSetLabel2), "cut sensitive characters");
     EXPECT_EQ(Text(kIdSetCommand3), "recover sensitive characters");
-    Sleep(500);
     robot::SaveScreenshot(ScreenshotFolder() + "foliant-settings-long.bmp");
 }
 

@@ -1,6 +1,8 @@
 // The robot's window search, input and screenshots.
 #include "win32/Robot.h"
 
+#include <cstring>
+
 namespace robot {
 
 Process::~Process() {
@@ -141,16 +143,31 @@ uint32_t ScreenPixel(int x, int y) {
     return (uint32_t{GetRValue(c)} << 16) | (uint32_t{GetGValue(c)} << 8) | GetBValue(c);
 }
 
+// Across processes Wine may answer LB_GETTEXT with wide characters; such
+// a text (every second byte zero) is turned back into ANSI.
+static std::string AnsiFromListText(const std::string& bytes, int length) {
+    bool wide = length > 0 && bytes.size() >= 2 * static_cast<size_t>(length);
+    for (int i = 0; wide && i < length; ++i)
+        wide = bytes[2 * static_cast<size_t>(i) + 1] == '\0';
+    if (!wide)
+        return bytes.substr(0, static_cast<size_t>(length));
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    std::memcpy(text.data(), bytes.data(), 2 * static_cast<size_t>(length));
+    std::string ansi(2 * text.size() + 1, '\0');
+    int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), length, ansi.data(),
+                                static_cast<int>(ansi.size()), nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return ansi;
+}
+
 std::vector<std::string> ListItems(HWND listBox) {
     std::vector<std::string> items;
     int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         int length = static_cast<int>(SendMessageA(listBox, LB_GETTEXTLEN, i, 0));
-        // Room for wide characters: across processes Wine may return them.
-        std::string text(2 * static_cast<size_t>(length) + 2, '\0');
+        std::string text(2 * static_cast<size_t>(length > 0 ? length : 0) + 2, '\0');
         SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<size_t>(length));
-        items.push_back(text);
+        items.push_back(AnsiFromListText(text, length));
     }
     return items;
 }
@@ -170,9 +187,12 @@ void SelectOnly(HWND listBox, const std::vector<int>& indexes) {
         SendMessageA(listBox, LB_SETSEL, TRUE, i);
 }
 
-bool SaveScreenshot(const std::string& path) {
-    int width = GetSystemMetrics(SM_CXSCREEN);
-    int height = GetSystemMetrics(SM_CYSCREEN);
+namespace {
+
+// The whole screen as rows of 24-bit pixels, bottom row first.
+std::vector<char> GrabScreen(int width, int height) {
+    DWORD rowBytes = static_cast<DWORD>((width * 3 + 3) & ~3);
+    std::vector<char> pixels;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info{};
@@ -183,29 +203,59 @@ bool SaveScreenshot(const std::string& path) {
     info.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+        GdiFlush();
         SelectObject(memory, old);
-        DWORD rowBytes = static_cast<DWORD>((width * 3 + 3) & ~3);
-        BITMAPFILEHEADER file{};
-        file.bfType = 0x4d42;
-        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-        file.bfSize = file.bfOffBits + rowBytes * static_cast<DWORD>(height);
-        HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (out != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            ok = WriteFile(out, &file, sizeof file, &written, nullptr) &&
-                 WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-                 WriteFile(out, bits, rowBytes * static_cast<DWORD>(height), &written, nullptr);
-            CloseHandle(out);
-        }
+        const char* begin = static_cast<const char*>(bits);
+        pixels.assign(begin, begin + rowBytes * static_cast<DWORD>(height));
         DeleteObject(bitmap);
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+}  // namespace
+
+bool SaveScreenshot(const std::string& path) {
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    // What just changed may still be on its way to the screen: the picture
+    // is taken once two grabs a poll apart agree.
+    std::vector<char> pixels = GrabScreen(width, height), previous;
+    bool first = true;
+    WaitFor([&] {
+        if (first) {
+            first = false;
+            return false;
+        }
+        previous.swap(pixels);
+        pixels = GrabScreen(width, height);
+        return !pixels.empty() && pixels == previous;
+    }, kStepTimeout);
+    if (pixels.empty())
+        return false;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4d42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(out, &file, sizeof file, &written, nullptr) &&
+              WriteFile(out, &header, sizeof header, &written, nullptr) &&
+              WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+    CloseHandle(out);
     return ok;
 }
 

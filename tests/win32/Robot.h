@@ -79,7 +79,7 @@ std::vector<std::string> ListItems(HWND listBox);
 std::vector<int> ListSelection(HWND listBox);
 void SelectOnly(HWND listBox, const std::vector<int>& indexes);
 
-// Saves the whole screen as a 24-bit BMP file.
+// Saves the whole screen as a 24-bit BMP file once it has stopped changing.
 bool SaveScreenshot(const std::string& path);
 
 }  // namespace robot

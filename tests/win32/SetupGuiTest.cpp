@@ -87,7 +87,6 @@ TEST(FoliantSetup, InstallsThePackageAndStartsTheInstalledProgram) {
     ASSERT_NE(run, nullptr);
     EXPECT_EQ(SendMessageA(run, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_NE(GetDlgItem(dialog, IDC_OVERWRITE_ASK), nullptr) << "the overwrite choice is offered";
-    Sleep(1500);
     robot::SaveScreenshot(ScreenshotFolder() + "foliant-setup.bmp");
 
     robot::SetText(destination, target.string());
@@ -110,7 +109,6 @@ TEST(FoliantSetup, InstallsThePackageAndStartsTheInstalledProgram) {
     GetWindowThreadProcessId(main, &foliant);
     EXPECT_EQ(Lower(ImagePath(foliant)), Lower((target / "foliant.exe").string()));
     EXPECT_EQ(robot::Text(robot::FindControl(main, kIdText1)), "Installed Book");
-    Sleep(1500);
     robot::SaveScreenshot(ScreenshotFolder() + "foliant-installed.bmp");
 
     HWND close = robot::FindControl(main, kIdIClose);

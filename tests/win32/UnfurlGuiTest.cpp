@@ -36,9 +36,7 @@ std::string ScreenshotFolder() {
     return folder.string() + "\\";
 }
 
-// After a pause, so that what just changed has been painted.
 void Screenshot(const std::string& name) {
-    Sleep(1500);
     robot::SaveScreenshot(ScreenshotFolder() + name + ".bmp");
 }
 
@@ -257,10 +255,9 @@ TEST_F(UnfurlDialogs, ExtractsToTheVolatileFolderRunsTheCommandAndSchedulesRemov
     EXPECT_EQ(ReadFile(folder / "docs" / "readme.txt"), "read me\r\n");
     EXPECT_EQ(ReadFile(folder / "z-data.bin"), std::string(1234, 'z'));
     fs::path record = folder / "probe.txt";
-    ASSERT_TRUE(robot::WaitFor([&] { return fs::exists(record) && fs::file_size(record) > 0; },
-                               robot::kStartTimeout))
+    // The probe names its record only once it is complete.
+    ASSERT_TRUE(robot::WaitFor([&] { return fs::exists(record); }, robot::kStartTimeout))
         << "the command did not run";
-    Sleep(500);
     std::string report = ReadFile(record);
     EXPECT_NE(report.find(" /S\n"), std::string::npos) << report;
     EXPECT_NE(Lower(report).find(Lower(destination.substr(0, destination.size() - 1)) + "\n"),
@@ -291,28 +288,30 @@ TEST_F(UnfurlDialogs, ExtractsToTheVolatileFolderRunsTheCommandAndSchedulesRemov
     fs::remove_all(folder);
 }
 
-// No interaction at all: extraction starts by itself and the program ends.
+// Extraction starts by itself and the program ends. A file already there
+// holds the run at the overwrite question, where the full dialog is
+// measured while it extracts.
 TEST_F(UnfurlDialogs, AutoStartWithoutDoneMessageExtractsAndEnds) {
     PackOptions o;
     o.strings[0] = kCaption;
     o.strings[1] = (Root() / "out").string();
     o.flags = kOfferRun | kAutoStart | kNoDoneMessage;
+    o.overwriteMode = 2;
     o.store = true;
     std::map<std::string, std::string> files;
     for (int i = 0; i < 24; ++i)
         files["part" + std::to_string(10 + i) + ".bin"] = NoiseBytes(400000, i);
     std::string exe = Pack("auto.exe", o, Source(files));
+    WriteFile(Root() / "out" / "part20.bin", "old");
     ASSERT_TRUE(Start(exe, Root() / "cwd"));
-    // Measured while it extracts, when the robot catches it.
-    HWND dialog = nullptr;
-    robot::WaitFor([&] {
-        dialog = robot::WaitForWindow(program.id(), "#32770", kCaption, 0s);
-        return dialog != nullptr;
-    }, robot::kStartTimeout);
-    if (dialog) {
-        MeasuredByUnits[0] = Measure(dialog);
-        Screenshot("unfurl-extracting");
-    }
+    HWND exists = Window("Confirmar sobreescritura", robot::kStartTimeout);
+    ASSERT_NE(exists, nullptr) << "no overwrite question";
+    HWND dialog = MainDialog();
+    ASSERT_NE(dialog, nullptr);
+    MeasuredByUnits[0] = Measure(dialog);
+    EXPECT_TRUE(fs::exists(Root() / "out" / "part10.bin")) << "the files before it are written";
+    Screenshot("unfurl-extracting");
+    robot::Click(Control(exists, IDOK));
     EXPECT_EQ(program.Wait(robot::kStartTimeout), 0);
     for (const auto& [name, bytes] : files)
         EXPECT_EQ(ReadFile(Root() / "out" / name), bytes) << name;

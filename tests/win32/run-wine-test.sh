@@ -1,0 +1,48 @@
+#!/bin/sh
+# Runs one Windows test program under Wine in the session of its build tree
+# (wine-session.sh): its display, its prefix, its wineserver. The program's
+# output goes to a file and is shown when it ends, so that no Wine process
+# outliving it holds ctest's pipe. gtest's XML report lands in
+# BUILD_DIR/test-results/NAME.xml, where scripts/test counts the cases.
+# Screenshots saved as BMP are turned into PNG files.
+# Usage: run-wine-test.sh BUILD_DIR LOADER NAME PROGRAM.exe [ARGS...]
+set -u
+build="$1"
+loader="$2"
+name="$3"
+program="$4"
+shift 4
+state="$build/wine-session"
+if [ ! -s "$state/display" ]; then
+    echo "run-wine-test: no Wine session in $build (see wine-session.sh)" >&2
+    exit 1
+fi
+export DISPLAY=":$(head -n 1 "$state/display")" WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
+# A crash must fail the test, not wait for a debugger.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# Tell the tests when 32-bit Wine runs through a CPU emulator.
+case "$loader" in
+*wine64) ;;
+*)
+    if grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
+        export WINE_UNDER_EMULATION=1
+    fi
+    ;;
+esac
+results="$build/test-results"
+mkdir -p "$results"
+rm -f "$results/$name.xml"
+out="$results/$name.log"
+status=0
+"$loader" "$program" --gtest_brief=1 --gtest_output="xml:../test-results/$name.xml" "$@" \
+    </dev/null >"$out" 2>&1 || status=$?
+cat "$out"
+# Only the GUI tests save screenshots, one at a time (WINE_TEST_SCREENSHOTS
+# is set for them), so no other test touches a picture still being written.
+if [ -n "${WINE_TEST_SCREENSHOTS:-}" ]; then
+    for bmp in "$build"/screenshots/*.bmp; do
+        [ -f "$bmp" ] || continue
+        convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+    done
+fi
+exit $status

@@ -47,6 +47,9 @@ protected:
     void SetUp() override {
         UnfurlTest::SetUp();
         system.driveType = kDriveFixed;
+        // Staging files land in the test's own folder, which goes with it
+        // even when a fatal end skips the program's clean-up.
+        system.temp = temp.Path();
         zip.volumeSize = kVolumeSize;
         // first and second lie on volume 1; long runs from volume 1 to 4,
         // where last follows it.
@@ -234,6 +237,7 @@ public:
 TEST_F(SpannedArchive, AVolumeEndingBeforeItsSizeIsACorruptArchive) {
     ShortVolumeSystem shortSystem;
     shortSystem.driveType = kDriveFixed;
+    shortSystem.temp = temp.Path();
     shortSystem.shortVolume = temp.File(VolumeName(1));
     Vars.system = &shortSystem;
     WriteArchive();

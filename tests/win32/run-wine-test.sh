@@ -18,6 +18,7 @@ if [ ! -s "$state/display" ]; then
     exit 1
 fi
 export DISPLAY=":$(head -n 1 "$state/display")" WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
+export TMPDIR="$build/tmp"
 # A crash must fail the test, not wait for a debugger.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 # Tell the tests when 32-bit Wine runs through a CPU emulator.
@@ -34,9 +35,20 @@ mkdir -p "$results"
 rm -f "$results/$name.xml"
 out="$results/$name.log"
 status=0
-"$loader" "$program" --gtest_brief=1 --gtest_output="xml:../test-results/$name.xml" "$@" \
-    </dev/null >"$out" 2>&1 || status=$?
-cat "$out"
+# Every case is named as it starts, so a program that dies names the case it
+# died in; Wine's own errors go to the same file.
+WINEDEBUG=-all,err+all "$loader" "$program" --gtest_brief=0 \
+    --gtest_output="xml:../test-results/$name.xml" "$@" </dev/null >"$out" 2>&1 || status=$?
+if [ -f "$results/$name.xml" ]; then
+    # The failures and the totals; the whole output stays in the log.
+    tr -d '\r' <"$out" | grep -v -e '^\[ *\(RUN\|OK\) *\]' -e '^\[----------\]' -e '^$'
+else
+    tail -n 40 "$out"
+    echo "run-wine-test: $name ended (status $status) without gtest's report;" \
+         "the case it was in is the last RUN line of $out, Wine's messages are there too;" \
+         "the session's log is $state/session.log"
+    [ "$status" -ne 0 ] || status=1
+fi
 # Only the GUI tests save screenshots, one at a time (WINE_TEST_SCREENSHOTS
 # is set for them), so no other test touches a picture still being written.
 if [ -n "${WINE_TEST_SCREENSHOTS:-}" ]; then

@@ -4,7 +4,11 @@
 # Wine test and stops it after the last (the wine_session fixture), so no test
 # starts or owns the wineserver, and every Wine process sees the same display.
 # Nothing started here keeps the caller's output open.
+# Making a prefix takes minutes where 32-bit code runs under qemu, so
+# 'prepare' makes one ahead (scripts/test does so while it builds); a new
+# session copies the prefix named by WINE_PREFIX_TEMPLATE when it is set.
 # Usage: wine-session.sh start|stop BUILD_DIR LOADER
+#        wine-session.sh prepare PREFIX LOADER
 set -u
 action="$1"
 build="$2"
@@ -12,6 +16,8 @@ loader="$3"
 state="$build/wine-session"
 log="$state/session.log"
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
+# Wine keeps its server's socket under TMPDIR: in the build tree, not /tmp.
+export TMPDIR="$build/tmp"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 # Waits up to 'seconds' for a condition; the limit only ends a hung start.
@@ -39,15 +45,39 @@ stop() {
     rm -f "$state/display"
 }
 
+# Makes the prefix $WINEPREFIX and waits until its registry is written.
+create_prefix() {
+    "$loader" wineboot --init </dev/null >>"$log" 2>&1
+    wineserver -w
+}
+
 case "$action" in
+prepare)
+    export WINEPREFIX="$build" TMPDIR="$build.tmp"
+    log="$build.log"
+    rm -rf "$WINEPREFIX" "$TMPDIR"
+    mkdir -p "$TMPDIR"
+    : > "$log"
+    create_prefix
+    rm -rf "$TMPDIR"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine-session: no prefix made in $WINEPREFIX; see $log" >&2
+        exit 1
+    fi
+    ;;
 start)
-    mkdir -p "$state"
+    mkdir -p "$state" "$TMPDIR"
     stop
     : > "$log"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "wine-session: creating $WINEPREFIX (slow the first time)"
-        "$loader" wineboot --init </dev/null >>"$log" 2>&1
-        wineserver -w
+        rm -rf "$WINEPREFIX"
+        if [ -f "${WINE_PREFIX_TEMPLATE:-}/system.reg" ]; then
+            echo "wine-session: copying the prefix $WINE_PREFIX_TEMPLATE"
+            cp -a "$WINE_PREFIX_TEMPLATE" "$WINEPREFIX"
+        else
+            echo "wine-session: creating $WINEPREFIX (slow the first time)"
+            create_prefix
+        fi
     fi
     # Xvfb picks a free display itself and writes its number once it is ready.
     setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
@@ -71,7 +101,7 @@ stop)
     stop
     ;;
 *)
-    echo "usage: wine-session.sh start|stop BUILD_DIR LOADER" >&2
+    echo "usage: wine-session.sh start|stop BUILD_DIR LOADER | prepare PREFIX LOADER" >&2
     exit 2
     ;;
 esac

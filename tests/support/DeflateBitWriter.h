@@ -7,10 +7,10 @@
 
 class DeflateBitWriter {
 public:
-    // A field of 'count' bits, low bit first.
+    // A field of 'count' bits, low bit first; bits past the value's 32 are 0.
     void Put(uint32_t value, unsigned count) {
         for (unsigned i = 0; i < count; ++i)
-            PutBit((value >> i) & 1);
+            PutBit(i < 32 ? (value >> i) & 1 : 0);
     }
     // A Huffman code of 'length' bits, high bit first.
     void PutCode(uint32_t code, unsigned length) {

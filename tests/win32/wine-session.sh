@@ -80,7 +80,9 @@ start)
         fi
     fi
     # Xvfb picks a free display itself and writes its number once it is ready.
-    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+    # Clients reach it through Linux's abstract socket, so it makes no
+    # socket file in /tmp.
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -nolisten unix \
         3>"$state/display" </dev/null >>"$log" 2>&1 &
     echo $! > "$state/xvfb.pid"
     if ! wait_for 60 display_ready; then

@@ -34,11 +34,13 @@ results="$build/test-results"
 mkdir -p "$results"
 rm -f "$results/$name.xml"
 out="$results/$name.log"
-# Where 32-bit Wine runs under qemu, qemu now and then hands Wine a fault
-# without its trap number; Wine says so and the process hangs or dies,
-# whatever it was running. A program that meets it is ended at once and run
-# once more; its first log is kept.
+# Where 32-bit Wine runs under qemu, qemu now and then loses a signal or
+# hands Wine a fault without its trap number (Wine then says so); the
+# process hangs or dies, whatever it was running. A program that meets
+# either (the message, or five minutes without a line, when no case takes
+# one) is ended and run once more; its first log is kept.
 lost_trap="segv_handler Got unexpected trap -1"
+quiet_limit=300
 
 # One run. Every case is named as it starts, so a program that dies names
 # the case it died in; Wine's own errors go to the same file.
@@ -47,9 +49,15 @@ run_program() {
     WINEDEBUG=-all,err+all "$loader" "$program" --gtest_brief=0 \
         --gtest_output="xml:../test-results/$name.xml" "$@" </dev/null >"$out" 2>&1 &
     pid=$!
+    emulator_fault=""
     if [ -n "${WINE_UNDER_EMULATION:-}" ]; then
         while kill -0 "$pid" 2>/dev/null; do
             if grep -q "$lost_trap" "$out"; then
+                emulator_fault="a fault without its trap number"
+            elif [ $(($(date +%s) - $(stat -c %Y "$out"))) -gt "$quiet_limit" ]; then
+                emulator_fault="no output for $quiet_limit s"
+            fi
+            if [ -n "$emulator_fault" ]; then
                 kill -9 "$pid" 2>/dev/null
                 break
             fi
@@ -57,15 +65,15 @@ run_program() {
         done
     fi
     status=0
-    wait "$pid" || status=$?
+    wait "$pid" 2>/dev/null || status=$?
 }
 
 run_program "$@"
-if [ -n "${WINE_UNDER_EMULATION:-}" ] && grep -q "$lost_trap" "$out"; then
+if [ -n "$emulator_fault" ]; then
     mv "$out" "$results/$name.first.log"
     rm -f "$results/$name.xml"
-    echo "run-wine-test: qemu lost a fault's trap number in $name" \
-         "($results/$name.first.log); running it once more"
+    echo "run-wine-test: $name stopped under qemu ($emulator_fault; its log:" \
+         "$results/$name.first.log); running it once more"
     run_program "$@"
 fi
 if [ -f "$results/$name.xml" ]; then

@@ -37,10 +37,11 @@ out="$results/$name.log"
 # Where 32-bit Wine runs under qemu, qemu now and then loses a signal or
 # hands Wine a fault without its trap number (Wine then says so); the
 # process hangs or dies, whatever it was running. A program that meets
-# either (the message, or five minutes without a line, when no case takes
-# one) is ended and run once more; its first log is kept.
+# either (the message, or eight minutes without a line, longer than any
+# wait a case makes for a window) is ended and run once more; its first log
+# is kept.
 lost_trap="segv_handler Got unexpected trap -1"
-quiet_limit=300
+quiet_limit=480
 
 # One run. Every case is named as it starts, so a program that dies names
 # the case it died in; Wine's own errors go to the same file.

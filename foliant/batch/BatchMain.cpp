@@ -61,6 +61,8 @@ const char* WhySkipped(SkipReason why) {
         return "encrypted";
     case SkipReason::NoText:
         return "no text";
+    case SkipReason::TooLarge:
+        return "too large for memory";
     case SkipReason::Unreadable:
         break;
     }

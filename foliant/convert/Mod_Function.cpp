@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 #include <random>
+#include <stdexcept>
 
 #include "convert/Mod_Htm2Txt.h"
 #include "convert/OutputFolder.h"
@@ -30,8 +32,6 @@ std::string ReplaceEvery(std::string text, const std::string& find, const std::s
         text.replace(at, find.size(), with);
     return text;
 }
-
-enum class InputKind { Text, Html, Rtf, Doc, Docx, Odt, Epub, Fb2, Unknown };
 
 InputKind KindOf(const std::string& path) {
     std::string x = LastFourLower(path);
@@ -130,57 +130,52 @@ std::string ConversionRun::MakeTemporaryName(const std::string& tag) {
     return name;
 }
 
-void ConversionRun::ConvertAndCutFile(const std::string& path) {
-    struct WorkItem {
-        std::string path;
-        bool deleteAfter;
-    };
-    std::vector<WorkItem> work;  // List2
-    InputKind kind = KindOf(path);
-    if (kind == InputKind::Unknown) {
-        host_.InputSkipped(path, SkipReason::UnknownEnding);
-        return;
+namespace {
+
+// Runs one step of the work on an input. An exception it lets out becomes
+// the reason the input gives no text, so that the run goes on with the
+// next input: a document too large for memory, or one that broke a reader.
+template <typename Step>
+bool Contained(Step step, SkipReason& failure) {
+    try {
+        return step();
+    } catch (const std::bad_alloc&) {
+        failure = SkipReason::TooLarge;
+    } catch (const std::length_error&) {
+        failure = SkipReason::TooLarge;
+    } catch (...) {
+        failure = SkipReason::Unreadable;
     }
-    if (!sys_.FileExists(path)) {
-        host_.InputSkipped(path, SkipReason::Unreadable);
-        return;
-    }
-    bool converted = true;
-    SkipReason failure = SkipReason::Unreadable;
+    return false;
+}
+
+}  // namespace
+
+bool ConversionRun::Convert(const std::string& path, InputKind kind, std::vector<WorkItem>& work,
+                            SkipReason& failure) {
     switch (kind) {
     case InputKind::Text: {
         TextEncoding encoding = DetectTextEncoding(sys_, path);
         if (encoding == TextEncoding::Bytes) {
             work.push_back({path, false});
-            break;
+            return true;
         }
-        std::string temporary = MakeTemporaryName("txt");
-        converted = UnicodeTextToAnsi(sys_, path, temporary, encoding);
-        work.push_back({temporary, true});
-        break;
+        work.push_back({MakeTemporaryName("txt"), true});
+        return UnicodeTextToAnsi(sys_, path, work.back().path, encoding);
     }
-    case InputKind::Html: {
-        std::string temporary = MakeTemporaryName("htm");
-        converted = HtmlToText(sys_, path, temporary,
-                               [this](int percent) { host_.SetFileProgress(percent); });
-        work.push_back({temporary, true});
-        break;
-    }
-    case InputKind::Rtf: {
-        std::string temporary = MakeTemporaryName("rtf");
-        converted = converters_.RtfToText(path, temporary);
-        if (!converted)
-            failure = converters_.LastFailure();
-        work.push_back({temporary, true});
-        break;
-    }
+    case InputKind::Html:
+        work.push_back({MakeTemporaryName("htm"), true});
+        return HtmlToText(sys_, path, work.back().path,
+                          [this](int percent) { host_.SetFileProgress(percent); });
+    case InputKind::Rtf:
     case InputKind::Doc: {
-        std::string temporary = MakeTemporaryName("doc");
-        converted = converters_.DocToText(path, temporary);
-        if (!converted)
-            failure = converters_.LastFailure();
-        work.push_back({temporary, true});
-        break;
+        bool rtf = kind == InputKind::Rtf;
+        work.push_back({MakeTemporaryName(rtf ? "rtf" : "doc"), true});
+        const std::string& target = work.back().path;
+        if (rtf ? converters_.RtfToText(path, target) : converters_.DocToText(path, target))
+            return true;
+        failure = converters_.LastFailure();
+        return false;
     }
     case InputKind::Docx:
     case InputKind::Odt:
@@ -199,34 +194,71 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
         for (const auto& reader : kReaders) {
             if (reader.kind != kind)
                 continue;
-            std::string temporary = MakeTemporaryName(reader.tag);
-            converted = XmlDocumentToText(sys_, reader.read, path, temporary);
-            work.push_back({temporary, true});
+            work.push_back({MakeTemporaryName(reader.tag), true});
+            return XmlDocumentToText(sys_, reader.read, path, work.back().path);
         }
-        break;
+        return false;
     }
     case InputKind::Unknown:
         break;
     }
+    return false;
+}
+
+void ConversionRun::ConvertAndCutFile(const std::string& path) {
+    InputKind kind = KindOf(path);
+    if (kind == InputKind::Unknown) {
+        host_.InputSkipped(path, SkipReason::UnknownEnding);
+        return;
+    }
+    if (!sys_.FileExists(path)) {
+        host_.InputSkipped(path, SkipReason::Unreadable);
+        return;
+    }
+    // List2. Temporary files go on every way out, an exception's included.
+    struct WorkList {
+        System& sys;
+        std::vector<WorkItem> items;
+        ~WorkList() {
+            for (const WorkItem& item : items)
+                if (item.deleteAfter)
+                    sys.RemoveFile(item.path);
+        }
+    } work{sys_, {}};
+    SkipReason failure = SkipReason::Unreadable;
+    bool converted = Contained([&] { return Convert(path, kind, work.items, failure); }, failure);
 
     CutSettings cut = CutSettingsFrom(settings_);
-    for (const WorkItem& item : work) {
+    for (WorkItem& item : work.items) {
         int32_t piecesBefore = state_.PieceCount;
         int writeFailuresBefore = writer_->WriteFailures();
-        CutResult result = CutTextFile(
-            sys_, item.path, cut, *writer_, [this] { host_.PumpMessages(); },
-            [this](int percent) { host_.CutProgress(percent); });
-        if (item.deleteAfter)
+        CutResult result = CutResult::Failed;
+        SkipReason cutFailure = SkipReason::Unreadable;
+        bool cutWhole = Contained(
+            [&] {
+                result = CutTextFile(
+                    sys_, item.path, cut, *writer_, [this] { host_.PumpMessages(); },
+                    [this](int percent) { host_.CutProgress(percent); });
+                return true;
+            },
+            cutFailure);
+        if (item.deleteAfter) {
             sys_.RemoveFile(item.path);
+            item.deleteAfter = false;
+        }
         // Failures to write are the writer's to report.
         bool writeFailed = writer_->WriteFailures() != writeFailuresBefore;
         if (!converted)
             host_.InputSkipped(path, failure);
+        else if (!cutWhole)
+            host_.InputSkipped(path, cutFailure);
         else if (result == CutResult::Missing || (result == CutResult::Failed && !writeFailed))
             host_.InputSkipped(path, SkipReason::Unreadable);
         else if (result == CutResult::Done && state_.PieceCount == piecesBefore)
             host_.InputSkipped(path, SkipReason::NoText);
     }
+    if (!converted && work.items.empty())
+        host_.InputSkipped(path, failure);
 }
 
 RunOutcome ConversionRun::Cmd_Output() {
@@ -267,7 +299,9 @@ RunOutcome ConversionRun::Cmd_Output() {
             state_.StopRequested = false;
         }
         host_.SetStatus(lang_.Text(kStrProcessing) + item);
-        ConvertAndCutFile(item);
+        SkipReason why = SkipReason::Unreadable;
+        if (!Contained([&] { ConvertAndCutFile(item); return true; }, why))
+            host_.InputSkipped(item, why);
     }
     writer_ = nullptr;
 

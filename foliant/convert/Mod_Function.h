@@ -16,6 +16,9 @@ class PieceWriter;
 
 enum class RunOutcome { Refused, Finished, Stopped };
 
+// The kinds of input, told apart by the last four characters of the name.
+enum class InputKind { Text, Html, Rtf, Doc, Docx, Odt, Epub, Fb2, Unknown };
+
 // The temporary text file name: folder, date without leading zeros, tick
 // count as a signed number, converter tag, random number, ".txt".
 std::string TemporaryFileName(const std::string& tempFolder, const CalendarDate& date,
@@ -44,7 +47,17 @@ public:
     std::string TempFolder();
 
 private:
+    // One entry of List2: a text file to cut, deleted after it when made
+    // by a converter.
+    struct WorkItem {
+        std::string path;
+        bool deleteAfter;
+    };
     void ConvertAndCutFile(const std::string& path);
+    // Turns the input into the text files to cut; false when it gave none,
+    // with the reason in 'failure'.
+    bool Convert(const std::string& path, InputKind kind, std::vector<WorkItem>& work,
+                 SkipReason& failure);
     std::string MakeTemporaryName(const std::string& tag);
 
     System& sys_;

@@ -14,7 +14,7 @@ struct RunState {
 };
 
 // Why an input yields no text.
-enum class SkipReason { UnknownEnding, Unreadable, NotWordDocument, Encrypted, NoText };
+enum class SkipReason { UnknownEnding, Unreadable, NotWordDocument, Encrypted, NoText, TooLarge };
 
 // The desktop window, the command line and test scripts implement this.
 class RunHost {

@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "support/PackageBuilder.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -60,8 +61,9 @@ protected:
     }
     ~BatchTest() override { fs::remove_all(root); }
 
-    Result Run(const std::vector<std::string>& args) {
-        std::string command = "cd " + Quote(root.string()) + " && " + Quote(Program());
+    // 'prefix' goes before the program, in the same shell.
+    Result Run(const std::vector<std::string>& args, const std::string& prefix = "") {
+        std::string command = "cd " + Quote(root.string()) + " && " + prefix + Quote(Program());
         for (const std::string& arg : args)
             command += " " + Quote(arg);
         command += " >stdout.txt 2>stderr.txt";
@@ -143,6 +145,23 @@ TEST_F(BatchTest, EachSkippedInputGetsOneLine) {
     EXPECT_NE(r.err.find("in/report.PDF"), std::string::npos);
     EXPECT_NE(r.err.find("in/gone.txt"), std::string::npos);
     EXPECT_EQ(Get("out/B/ok.txt"), "ok\r\n\r\n");
+}
+
+// With 256 MB of address space a member of 200 MB of text cannot be held:
+// the document is named with the reason and the next one is read.
+TEST_F(BatchTest, ADocumentTooLargeForMemoryIsSkippedAndTheRunGoesOn) {
+    ZipBuilder docx;
+    docx.entries.push_back(RepeatedMember(
+        "word/document.xml", "<w:document><w:body><w:p><w:r><w:t>", "words ", 35u << 20,
+        "</w:t></w:r></w:p></w:body></w:document>"));
+    Put("in/huge.docx", docx.Build());
+    Put("in/ok.txt", "ok");
+    Result r = Run({"--book", "B", "--out", "out", "in/huge.docx", "in/ok.txt"},
+                   "ulimit -v 262144 && ");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "foliant-batch: skipped in/huge.docx: too large for memory\n");
+    EXPECT_EQ(Get("out/B/ok.txt"), "ok\r\n\r\n");
+    EXPECT_FALSE(Has("out/B/huge.txt"));
 }
 
 TEST_F(BatchTest, ConvertsA30MegabytePageWhole) {

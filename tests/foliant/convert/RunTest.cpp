@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -467,6 +470,54 @@ TEST_F(RunTest, InputsThatGiveNoTextAreToldWhy) {
                                        SkipReason::Encrypted, SkipReason::Unreadable,
                                        SkipReason::UnknownEnding}));
     EXPECT_EQ(Output("ok.txt"), "ok\r\n\r\n");
+}
+
+// Converters that leave part of a text and then fail the way a reader can:
+// out of memory, or with any other exception.
+class ThrowingConverters : public DocumentConverters {
+public:
+    explicit ThrowingConverters(System& sys) : sys_(sys) {}
+    std::function<void()> fail;
+    bool RtfToText(const std::string&, const std::string& target) override {
+        sys_.WriteFile(target, "part\r\n");
+        fail();
+        return true;
+    }
+    bool DocToText(const std::string&, const std::string&) override { return false; }
+
+private:
+    System& sys_;
+};
+
+// A document that cannot be read never ends the run: it is told with its
+// reason, its temporary file goes, and the next input is read.
+TEST_F(RunTest, AnExceptionFromAReaderSkipsOnlyItsDocument) {
+    struct Case {
+        const char* what;
+        std::function<void()> fail;
+        SkipReason reason;
+    };
+    const Case cases[] = {
+        {"bad_alloc", [] { throw std::bad_alloc(); }, SkipReason::TooLarge},
+        {"length_error", [] { std::string().reserve(std::string().max_size() + 1); },
+         SkipReason::TooLarge},
+        {"runtime_error", [] { throw std::runtime_error("x"); }, SkipReason::Unreadable},
+        {"int", [] { throw 7; }, SkipReason::Unreadable},
+    };
+    Input("a.rtf", "{\\rtf1 a}");
+    Input("b.txt", "b");
+    for (const Case& c : cases) {
+        host.skipped.clear();
+        host.reasons.clear();
+        ThrowingConverters throwing(sys);
+        throwing.fail = c.fail;
+        ConversionRun run(sys, settings, lang, host, throwing, state);
+        EXPECT_EQ(run.Cmd_Output(), RunOutcome::Finished) << c.what;
+        EXPECT_EQ(host.skipped, std::vector<std::string>{in.File("a.rtf")}) << c.what;
+        EXPECT_EQ(host.reasons, std::vector<SkipReason>{c.reason}) << c.what;
+        EXPECT_EQ(Output("b.txt"), "b\r\n\r\n") << c.what;
+        EXPECT_TRUE(NamesIn(temp.Path()).empty()) << c.what;
+    }
 }
 
 TEST_F(RunTest, ProgressWithinAFileClimbsAsItIsRead) {

@@ -90,3 +90,28 @@ inline std::string BuildPackage(const std::vector<std::pair<std::string, std::st
     return zip.Build();
 }
 
+// An XHTML content document around 'body'.
+inline std::string XhtmlPage(const std::string& body) {
+    return "<?xml version='1.0' encoding='utf-8'?><html xmlns='http://www.w3.org/1999/xhtml'>"
+           "<head><title>t</title></head><body>" + body + "</body></html>";
+}
+
+// An EPUB whose container names 'packagePath', whose package holds the
+// manifest items and spine given as markup, and the members 'files'.
+inline std::string BuildEpub(const std::string& manifest, const std::string& spine,
+                             const std::vector<std::pair<std::string, std::string>>& files,
+                             const std::string& packagePath = "OPS/book.opf") {
+    std::vector<std::pair<std::string, std::string>> members = {
+        {"mimetype", "application/epub+zip"},
+        {"META-INF/container.xml",
+         "<container version='1.0' xmlns='urn:oasis:names:tc:opendocument:xmlns:container'>"
+         "<rootfiles><rootfile full-path='" + packagePath +
+             "' media-type='application/oebps-package+xml'/></rootfiles></container>"},
+    };
+    if (packagePath != members[1].first)
+        members.push_back({packagePath, "<package xmlns='http://www.idpf.org/2007/opf' version='3.0'>"
+                                        "<manifest>" + manifest + "</manifest><spine>" + spine +
+                                        "</spine></package>"});
+    members.insert(members.end(), files.begin(), files.end());
+    return BuildPackage(members);
+}

@@ -122,7 +122,7 @@ bool WalkPart(std::string_view part, PlainTextBuilder& out, NoteNumbers& notes) 
 }
 
 // The main part's name from the package relationships.
-std::string MainPartName(const ZipContainer& zip) {
+std::string MainPartName(ZipContainer& zip) {
     std::string rels;
     if (zip.Read("_rels/.rels", kMaxMemberSize, rels)) {
         XmlReader xml(rels);
@@ -134,7 +134,7 @@ std::string MainPartName(const ZipContainer& zip) {
             const std::string* type = xml.Attribute("Type");
             const std::string* target = xml.Attribute("Target");
             constexpr std::string_view kMain = "/officeDocument";
-            if (type && target && type->size() >= kMain.size() &&
+            if (type && target && !target->empty() && type->size() >= kMain.size() &&
                 type->compare(type->size() - kMain.size(), kMain.size(), kMain) == 0)
                 return target->front() == '/' ? target->substr(1) : *target;
         }

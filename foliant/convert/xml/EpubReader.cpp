@@ -1,6 +1,7 @@
 // EPUB 2 and 3: the container names the package document, whose spine
 // gives the order of the XHTML content documents.
 #include <map>
+#include <set>
 #include <vector>
 
 #include "convert/xml/PlainTextBuilder.h"
@@ -9,6 +10,8 @@
 #include "convert/xml/ZipContainer.h"
 
 namespace {
+
+constexpr const char* kContainerPath = "META-INF/container.xml";
 
 // Elements that begin and end lines of their own.
 bool IsBlock(std::string_view name) {
@@ -183,7 +186,7 @@ std::string DecodeHref(std::string_view href) {
 // 'href' resolved against 'folder' ("OEBPS/"), with "." and ".." taken out.
 std::string ResolvePath(const std::string& folder, const std::string& href) {
     std::vector<std::string> parts;
-    std::string joined = href.front() == '/' ? href.substr(1) : folder + href;
+    std::string joined = !href.empty() && href.front() == '/' ? href.substr(1) : folder + href;
     size_t start = 0;
     while (start <= joined.size()) {
         size_t slash = joined.find('/', start);
@@ -204,9 +207,9 @@ std::string ResolvePath(const std::string& folder, const std::string& href) {
     return path;
 }
 
-bool PackagePath(const ZipContainer& zip, std::string& path) {
+bool PackagePath(ZipContainer& zip, std::string& path) {
     std::string container;
-    if (!zip.Read("META-INF/container.xml", kMaxMemberSize, container))
+    if (!zip.Read(kContainerPath, kMaxMemberSize, container))
         return false;
     XmlReader xml(container);
     for (XmlEvent e = xml.Next(); e != XmlEvent::End && e != XmlEvent::Error; e = xml.Next()) {
@@ -221,8 +224,10 @@ bool PackagePath(const ZipContainer& zip, std::string& path) {
 }
 
 // The content documents in spine order; those the spine marks as not in
-// the reading order (linear="no") follow the others.
-bool SpineOrder(const ZipContainer& zip, const std::string& packagePath, std::vector<std::string>& pages) {
+// the reading order (linear="no") follow the others. Each member is read
+// once: a later mention of it, through another item or a "#fragment", is
+// dropped, and the package and container documents are never content.
+bool SpineOrder(ZipContainer& zip, const std::string& packagePath, std::vector<std::string>& pages) {
     std::string opf;
     if (!zip.Read(packagePath, kMaxMemberSize, opf))
         return false;
@@ -239,8 +244,10 @@ bool SpineOrder(const ZipContainer& zip, const std::string& packagePath, std::ve
         if (xml.LocalName() == "item") {
             const std::string* id = xml.Attribute("id");
             const std::string* href = xml.Attribute("href");
-            if (id && href && !href->empty())
-                manifest[*id] = ResolvePath(folder, DecodeHref(*href));
+            std::string decoded = href ? DecodeHref(*href) : std::string();
+            // An empty reference ("#x") names the package document itself.
+            if (id && !decoded.empty())
+                manifest[*id] = ResolvePath(folder, decoded);
         } else if (xml.LocalName() == "itemref") {
             const std::string* idref = xml.Attribute("idref");
             const std::string* linear = xml.Attribute("linear");
@@ -249,9 +256,10 @@ bool SpineOrder(const ZipContainer& zip, const std::string& packagePath, std::ve
         }
     }
     spine.insert(spine.end(), aside.begin(), aside.end());
+    std::set<std::string> taken = {packagePath, kContainerPath};
     for (const std::string& id : spine) {
         auto it = manifest.find(id);
-        if (it != manifest.end())
+        if (it != manifest.end() && taken.insert(it->second).second)
             pages.push_back(it->second);
     }
     return true;

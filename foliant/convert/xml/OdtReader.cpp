@@ -1,5 +1,6 @@
 // OpenDocument text: the body of content.xml. Notes stand inside the
 // paragraph that cites them; their bodies are moved after the text.
+#include <algorithm>
 #include <cstdlib>
 
 #include "convert/xml/PlainTextBuilder.h"
@@ -20,8 +21,10 @@ bool IsSkipped(std::string_view name) {
 }
 
 // Format note: inside a paragraph every run of blanks is one space; more
-// spaces are written as <text:s text:c="n"/>.
-bool WalkContent(XmlReader& xml, PlainTextBuilder& out) {
+// spaces are written as <text:s text:c="n"/>. A run of n spaces takes
+// fewer bytes of the file than n, so all the runs of a document together
+// are held to the size of the file's content.
+bool WalkContent(XmlReader& xml, PlainTextBuilder& out, size_t spaceBudget) {
     int paragraphs = 0;   // open text:p and text:h
     bool inBody = false;
     bool inCitation = false;
@@ -53,7 +56,9 @@ bool WalkContent(XmlReader& xml, PlainTextBuilder& out) {
             } else if (name == "text:s") {
                 const std::string* count = xml.Attribute("text:c");
                 long n = count ? std::strtol(count->c_str(), nullptr, 10) : 1;
-                out.Append(std::string(static_cast<size_t>(n > 0 && n < 1000 ? n : 1), ' '));
+                size_t spaces = std::min(static_cast<size_t>(n > 0 ? n : 1), spaceBudget);
+                spaceBudget -= spaces;
+                out.Append(std::string(spaces, ' '));
             } else if (name == "text:tab") {
                 out.Tab();
             } else if (name == "text:line-break") {
@@ -99,7 +104,7 @@ bool OdtToPlainText(System& sys, std::string_view file, std::string& text) {
         return false;
     XmlReader xml(content);
     PlainTextBuilder out;
-    if (!WalkContent(xml, out))
+    if (!WalkContent(xml, out, content.size()))
         return false;
     text = out.Finish(sys);
     return true;

@@ -30,6 +30,32 @@ constexpr NamedEntity kEntities[] = {
     {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", 0xA0},
 };
 
+// Format note: XML text may not hold control characters other than TAB,
+// LF and CR, yet damaged and hostile files do (runs of NUL bytes among
+// them); they are never text a reader sees, in raw form or as references.
+bool IsControl(unsigned long c) {
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || (c >= 0x7F && c <= 0x9F);
+}
+
+// Appends UTF-8 'raw' to 'out' without its control characters.
+void AppendWithoutControls(std::string& out, std::string_view raw) {
+    size_t start = 0;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        auto c = static_cast<unsigned char>(raw[i]);
+        size_t length = 0;
+        if (IsControl(c) && c < 0x80)
+            length = 1;
+        else if (c == 0xC2 && i + 1 < raw.size() && IsControl(static_cast<unsigned char>(raw[i + 1])))
+            length = 2;  // U+0080 to U+009F
+        if (length == 0)
+            continue;
+        out.append(raw.substr(start, i - start));
+        i += length - 1;
+        start = i + 1;
+    }
+    out.append(raw.substr(start));
+}
+
 bool ParseNumber(std::string_view digits, int base, unsigned long& value) {
     if (digits.empty() || digits.size() > 8)
         return false;
@@ -124,7 +150,8 @@ XmlEvent XmlReader::Next() {
                 size_t end = doc_.find("]]>", start);
                 if (end == std::string_view::npos)
                     return Fail();
-                text_.assign(doc_.substr(start, end - start));
+                text_.clear();
+                AppendWithoutControls(text_, doc_.substr(start, end - start));
                 pos_ = end + 3;
                 return XmlEvent::Text;
             } else {
@@ -286,10 +313,10 @@ bool XmlReader::DecodeInto(std::string_view raw, std::string& out) const {
     for (size_t i = 0; i < raw.size();) {
         size_t amp = raw.find('&', i);
         if (amp == std::string_view::npos) {
-            out.append(raw.substr(i));
+            AppendWithoutControls(out, raw.substr(i));
             break;
         }
-        out.append(raw.substr(i, amp - i));
+        AppendWithoutControls(out, raw.substr(i, amp - i));
         size_t semi = raw.find(';', amp);
         if (semi == std::string_view::npos || semi - amp > 12)
             return false;
@@ -313,7 +340,9 @@ bool XmlReader::DecodeInto(std::string_view raw, std::string& out) const {
                 continue;
             }
         }
-        if (!known || !AppendUtf8(out, code))
+        if (!known)
+            return false;
+        if ((code == 0 || !IsControl(code)) && !AppendUtf8(out, code))
             return false;
         i = semi + 1;
     }

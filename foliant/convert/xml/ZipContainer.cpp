@@ -63,6 +63,7 @@ bool Inflate(std::string_view in, size_t limit, std::string& out) {
 bool ZipContainer::Open(std::string_view archive) {
     archive_ = archive;
     members_.clear();
+    inflateBudget_ = documentLimit_;
     if (archive.size() < kEndOfCentralDirSize)
         return false;
     // The end record is the last one whose comment reaches the file's end.
@@ -106,21 +107,46 @@ bool ZipContainer::Open(std::string_view archive) {
         members_.push_back(std::move(m));
         at += recordSize;
     }
+    if (Overlapping())
+        return false;
+    std::stable_sort(members_.begin(), members_.end(),
+                     [](const Member& a, const Member& b) { return a.name < b.name; });
     return true;
 }
 
-const ZipContainer::Member* ZipContainer::Find(std::string_view name) const {
-    for (const Member& m : members_)
-        if (m.name == name)
-            return &m;
-    return nullptr;
+// Format note: a central record names its member's bytes by offset and
+// size only, so several records can name the same bytes, or bytes inside
+// another member, and a small archive can stand for any amount of text.
+// Members of a sound archive never share a byte. The spans are taken as
+// short as they can be (local header without its name, then the data), so
+// that no sound archive is refused.
+bool ZipContainer::Overlapping() const {
+    std::vector<std::pair<uint64_t, uint64_t>> spans;
+    spans.reserve(members_.size());
+    for (const Member& m : members_) {
+        uint64_t start = m.localHeaderOffset;
+        spans.emplace_back(start, start + kLocalFileHeaderSize + m.compressedSize);
+    }
+    std::sort(spans.begin(), spans.end());
+    for (size_t i = 1; i < spans.size(); ++i)
+        if (spans[i].first < spans[i - 1].second)
+            return true;
+    return false;
 }
 
-bool ZipContainer::Read(std::string_view name, size_t limit, std::string& data) const {
+const ZipContainer::Member* ZipContainer::Find(std::string_view name) const {
+    auto it = std::lower_bound(members_.begin(), members_.end(), name,
+                               [](const Member& m, std::string_view n) { return m.name < n; });
+    return it != members_.end() && it->name == name ? &*it : nullptr;
+}
+
+bool ZipContainer::Read(std::string_view name, size_t limit, std::string& data) {
     data.clear();
     const Member* m = Find(name);
-    if (!m || (m->flags & kFlagEncrypted) || m->uncompressedSize > limit)
+    if (!m || (m->flags & kFlagEncrypted) || m->uncompressedSize > limit ||
+        m->uncompressedSize > inflateBudget_)
         return false;
+    inflateBudget_ -= m->uncompressedSize;
     size_t at = m->localHeaderOffset;
     if (archive_.size() < kLocalFileHeaderSize || at > archive_.size() - kLocalFileHeaderSize ||
         U32(archive_, at) != kLocalFileHeaderSig)

@@ -8,16 +8,27 @@
 #include <string_view>
 #include <vector>
 
+// The largest member the document readers take, decompressed, and the
+// most that all members read for one document may give together (always
+// counted at their declared sizes, which they are held to).
+constexpr size_t kMaxMemberSize = size_t{256} << 20;
+constexpr size_t kMaxDocumentSize = size_t{512} << 20;
+
 class ZipContainer {
 public:
+    // 'documentLimit': the most that all reads together may give.
+    explicit ZipContainer(size_t documentLimit = kMaxDocumentSize)
+        : documentLimit_(documentLimit) {}
+
     // False when 'archive' has no readable central directory. 'archive'
     // must outlive the container.
     bool Open(std::string_view archive);
 
     bool Has(std::string_view name) const { return Find(name) != nullptr; }
     // The member's bytes, at most 'limit' of them after decompression.
-    // False for a missing, encrypted, damaged or too large member.
-    bool Read(std::string_view name, size_t limit, std::string& data) const;
+    // False for a missing, encrypted, damaged or too large member, and once
+    // the members read so far have used up the document's limit.
+    bool Read(std::string_view name, size_t limit, std::string& data);
 
 private:
     struct Member {
@@ -30,10 +41,11 @@ private:
         uint32_t localHeaderOffset = 0;
     };
     const Member* Find(std::string_view name) const;
+    // True when two members' bytes meet.
+    bool Overlapping() const;
 
     std::string_view archive_;
-    std::vector<Member> members_;
+    std::vector<Member> members_;  // sorted by name
+    size_t documentLimit_;
+    size_t inflateBudget_ = 0;  // bytes the next reads may give
 };
-
-// The largest member the document readers take, decompressed.
-constexpr size_t kMaxMemberSize = size_t{256} << 20;

@@ -257,3 +257,82 @@ TEST(Fb2Reader, ReadsUnicodeBooks) {
     std::string text;
     EXPECT_FALSE(Fb2ToPlainText(sys, "<FictionBook><body><p>x</body></FictionBook>", text));
 }
+
+namespace {
+
+std::string Repeated(const std::string& s, size_t times) {
+    std::string out;
+    out.reserve(s.size() * times);
+    for (size_t i = 0; i < times; ++i)
+        out += s;
+    return out;
+}
+
+std::string DocxWithTarget(const std::string& target, const std::string& runs) {
+    return BuildPackage({
+        {"_rels/.rels", "<Relationships><Relationship Id='r1' Type='http://x/officeDocument' Target='" +
+                            target + "'/></Relationships>"},
+        {"word/document.xml", "<w:document><w:body><w:p>" + runs + "</w:p></w:body></w:document>"},
+    });
+}
+
+}  // namespace
+
+// Hostile and odd packages, made here: each gives the document's real
+// text once, no more, or is refused; none crashes or balloons.
+TEST(XmlDocuments, HostilePackagesGiveTheirTextOnceOrNothing) {
+    using Reader = bool (*)(System&, std::string_view, std::string&);
+    const std::string chapter = "<item id='c' href='c.xhtml'/>";
+    const std::vector<std::pair<std::string, std::string>> page = {{"OPS/c.xhtml", XhtmlPage("<p>Chapter</p>")}};
+    struct Case {
+        const char* what;
+        Reader read;
+        std::string document;
+        const char* text;  // null: refused
+    };
+    const Case cases[] = {
+        {"spine naming one chapter 100,000 times", EpubToPlainText,
+         BuildEpub(chapter, Repeated("<itemref idref='c'/>", 100000), page), "Chapter\r\n"},
+        {"fragments, the package, the container and '#x' as chapters", EpubToPlainText,
+         BuildEpub(chapter + "<item id='a' href='c.xhtml#a'/><item id='b' href='c.xhtml#b'/>"
+                             "<item id='self' href='#x'/><item id='opf' href='book.opf'/>"
+                             "<item id='box' href='../META-INF/container.xml'/>",
+                   "<itemref idref='self'/><itemref idref='opf'/><itemref idref='box'/>"
+                   "<itemref idref='a'/><itemref idref='b'/><itemref idref='c'/>",
+                   page),
+         "Chapter\r\n"},
+        {"container naming itself as the package", EpubToPlainText,
+         BuildEpub(chapter, "<itemref idref='c'/>", page, "META-INF/container.xml"), ""},
+        {"empty main-part target", DocxToPlainText, DocxWithTarget("", "<w:r><w:t>Body</w:t></w:r>"),
+         "Body\r\n"},
+        {"control characters in text", DocxToPlainText,
+         DocxWithTarget("/word/document.xml",
+                        "<w:r><w:t>a\x01" "b&#2;c&#x1F;d\x7F e\xC2\x85" "f" + std::string(1000, '\0') +
+                            "\tg&#9;h</w:t></w:r>"),
+         "abcd ef\tg\th\r\n"},
+        {"run of NUL bytes as the whole text", DocxToPlainText,
+         DocxWithTarget("word/document.xml", "<w:r><w:t>" + std::string(250000, '\0') + "</w:t></w:r>"),
+         ""},
+    };
+    for (const Case& c : cases) {
+        CodePageSystem sys(1252);
+        std::string text;
+        bool read = c.read(sys, c.document, text);
+        EXPECT_EQ(read, c.text != nullptr) << c.what;
+        if (read && c.text) {
+            EXPECT_EQ(text, c.text) << c.what;
+        }
+    }
+}
+
+// Runs of spaces are held to what the file holds, however many it asks for.
+TEST(OdtReader, SpaceRunsAreBoundedByTheFile) {
+    std::string runs = Repeated("<text:s text:c='999999'/>", 10000);
+    std::string document = Odt("<text:p>a" + runs + "b</text:p>");
+    std::string text = Converted(OdtToPlainText, document);
+    size_t contentSize = runs.size() + 400;  // the paragraph and the document's frame
+    EXPECT_LE(text.size(), contentSize);
+    EXPECT_GT(text.size(), runs.size() / 2);  // spaces up to that bound are kept
+    EXPECT_EQ(text.substr(0, 1), "a");
+    EXPECT_EQ(text.substr(text.size() - 3), "b\r\n");
+}

@@ -103,3 +103,59 @@ TEST(ZipContainer, StopsABombAtItsClaimedSize) {
     EXPECT_FALSE(container.Read("bomb", kMaxMemberSize, data));
     EXPECT_LE(data.capacity(), 1u << 20);
 }
+
+// Members whose bytes meet are refused, however their records name them:
+// one local header named twice or twenty times, or a record that points
+// into another member's data. Members side by side are not.
+TEST(ZipContainer, RefusesOverlappingMembers) {
+    struct Case {
+        const char* what;
+        int aliases;            // more records naming the second member's header
+        uint32_t secondOffset;  // moves the second record's offset, when not 0
+        bool opens;
+    };
+    const Case cases[] = {
+        {"side by side", 0, 0, true},
+        {"same header twice", 1, 0, false},
+        {"twenty names for one member", 20, 0, false},
+        {"inside another's data", 0, 40, false},
+    };
+    for (const Case& c : cases) {
+        ZipBuilder zip;
+        zip.entries.push_back(PackageMember("a.xml", Text(3000), true));
+        zip.entries.push_back(PackageMember("b.xml", Text(3000)));
+        for (int i = 0; i < c.aliases; ++i) {
+            ZipEntrySpec alias;
+            alias.name = "copy" + std::to_string(i);
+            alias.aliasOf = 1;
+            zip.entries.push_back(alias);
+        }
+        std::string archive = zip.Build();
+        if (c.secondOffset != 0) {
+            std::string central = "PK";
+            AppendU16(central, 0x0201);
+            size_t second = archive.find(central, archive.find(central) + 1);
+            ASSERT_NE(second, std::string::npos);
+            std::string offset;
+            AppendU32(offset, c.secondOffset);
+            archive.replace(second + 42, 4, offset);
+        }
+        ZipContainer container;
+        EXPECT_EQ(container.Open(archive), c.opens) << c.what;
+    }
+}
+
+// Reads of one document together give at most its limit, counted at the
+// members' declared sizes; a member read twice counts twice.
+TEST(ZipContainer, HoldsAllReadsOfADocumentToItsLimit) {
+    std::string archive = BuildPackage({{"a", Text(600)}, {"b", Text(600)}, {"c", Text(300)}});
+    ZipContainer container(1000);
+    ASSERT_TRUE(container.Open(archive));
+    std::string data;
+    EXPECT_TRUE(container.Read("a", kMaxMemberSize, data));
+    EXPECT_FALSE(container.Read("b", kMaxMemberSize, data));
+    EXPECT_TRUE(container.Read("c", kMaxMemberSize, data));
+    EXPECT_FALSE(container.Read("c", kMaxMemberSize, data));
+    ASSERT_TRUE(container.Open(archive));  // a new document starts afresh
+    EXPECT_TRUE(container.Read("b", kMaxMemberSize, data));
+}

@@ -143,6 +143,10 @@ public:
     void InputSkipped(const std::string& path, SkipReason why) override {
         Line(stderr, "foliant-batch: skipped " + Shown(path) + ": " + WhySkipped(why));
     }
+    void PartSkipped(const std::string& path, const std::string& part) override {
+        Line(stderr, "foliant-batch: " + Shown(path) + ": left out " + sys_.TerminalText(part) +
+                         ": cannot be read");
+    }
     void RunFolderNotMade(const std::string& folder) override {
         if (folderNotMade_.empty())
             Line(stderr, "foliant-batch: cannot make the folder " + ShownFolder(folder));

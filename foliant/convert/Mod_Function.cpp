@@ -54,15 +54,23 @@ InputKind KindOf(const std::string& path) {
     return InputKind::Unknown;
 }
 
-using XmlDocumentReader = bool (*)(System&, std::string_view, std::string&);
+// A reader of XML-based documents; it names in its last argument the
+// parts it left out.
+using XmlDocumentReader = bool (*)(System&, std::string_view, std::string&,
+                                   std::vector<std::string>&);
+
+template <bool (*Read)(System&, std::string_view, std::string&)>
+bool ReadWhole(System& sys, std::string_view file, std::string& text, std::vector<std::string>&) {
+    return Read(sys, file, text);
+}
 
 // Reads a whole XML-based document and writes its text; false when it
 // gives none.
 bool XmlDocumentToText(System& sys, XmlDocumentReader read, const std::string& source,
-                       const std::string& target) {
+                       const std::string& target, std::vector<std::string>& skippedParts) {
     std::string file;
     std::string text;
-    if (!sys.ReadFile(source, file) || !read(sys, file, text))
+    if (!sys.ReadFile(source, file) || !read(sys, file, text, skippedParts))
         return false;
     file = std::string();
     return sys.WriteFile(target, text);
@@ -186,16 +194,22 @@ bool ConversionRun::Convert(const std::string& path, InputKind kind, std::vector
             const char* tag;
             XmlDocumentReader read;
         } kReaders[] = {
-            {InputKind::Docx, "docx", DocxToPlainText},
-            {InputKind::Odt, "odt", OdtToPlainText},
-            {InputKind::Epub, "epub", EpubToPlainText},
-            {InputKind::Fb2, "fb2", Fb2ToPlainText},
+            {InputKind::Docx, "docx", ReadWhole<DocxToPlainText>},
+            {InputKind::Odt, "odt", ReadWhole<OdtToPlainText>},
+            {InputKind::Epub, "epub", ReadEpubBook},
+            {InputKind::Fb2, "fb2", ReadWhole<Fb2ToPlainText>},
         };
         for (const auto& reader : kReaders) {
             if (reader.kind != kind)
                 continue;
             work.push_back({MakeTemporaryName(reader.tag), true});
-            return XmlDocumentToText(sys_, reader.read, path, work.back().path);
+            std::vector<std::string> skippedParts;
+            bool read = XmlDocumentToText(sys_, reader.read, path, work.back().path, skippedParts);
+            // Part names are UTF-8; the host hears ANSI.
+            for (const std::string& part : skippedParts)
+                host_.PartSkipped(path, sys_.FromUtf16Le(sys_.ToUtf16Le(part, kUtf8CodePage),
+                                                         kAnsiCodePage));
+            return read;
         }
         return false;
     }

@@ -41,6 +41,10 @@ public:
 
     // An input that yields nothing; the desktop window ignores this.
     virtual void InputSkipped(const std::string& /*path*/, SkipReason /*why*/) {}
+    // A part of input 'path' (a chapter of a book) that could not be read
+    // and was left out; the rest of the input is read. The desktop window
+    // ignores this.
+    virtual void PartSkipped(const std::string& /*path*/, const std::string& /*part*/) {}
     // How much of the file being cut has been read, 0 to 100; the desktop
     // window ignores this.
     virtual void CutProgress(int /*percent*/) {}

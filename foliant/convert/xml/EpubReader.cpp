@@ -1,9 +1,12 @@
 // EPUB 2 and 3: the container names the package document, whose spine
 // gives the order of the XHTML content documents.
+#include <cctype>
 #include <map>
 #include <set>
 #include <vector>
 
+#include "convert/HtmlEntities.h"
+#include "convert/Mod_Htm2Txt.h"
 #include "convert/xml/PlainTextBuilder.h"
 #include "convert/xml/XmlDocuments.h"
 #include "convert/xml/XmlReader.h"
@@ -64,6 +67,7 @@ enum Effect : unsigned char { kNone = 0, kBlock = 1, kNote = 2, kNoteRef = 4, kP
 
 bool WalkContentDocument(std::string_view page, PlainTextBuilder& out) {
     XmlReader xml(page);
+    xml.DecodeHtmlEntities();
     std::vector<unsigned char> effects;
     bool inBody = false;
     int pre = 0;
@@ -161,6 +165,51 @@ bool WalkContentDocument(std::string_view page, PlainTextBuilder& out) {
     }
     out.EndLineIfOpen();
     return true;
+}
+
+std::string Utf8Of(uint32_t code) {
+    std::string out;
+    AppendUtf8(out, code);
+    return out;
+}
+
+// Format note: a chapter that is not well-formed XML (an unescaped '<' in
+// its text, a tag left open) is read as the page filter reads pages: tags
+// are dropped, block elements end lines, the head, scripts and styles are
+// left out, and references are decoded.
+void WalkTolerantly(std::string_view page, PlainTextBuilder& out) {
+    size_t body = FindNoCase(page, "<body");
+    size_t at = body == std::string_view::npos ? 0 : body;
+    while (at < page.size()) {
+        size_t open = page.find('<', at);
+        std::string_view text = page.substr(at, open == std::string_view::npos ? open : open - at);
+        if (!text.empty())
+            out.AppendCollapsed(DecodeHtmlReferences(text, Utf8Of));
+        size_t close = open == std::string_view::npos ? open : page.find('>', open);
+        if (close == std::string_view::npos)
+            break;
+        std::string_view tag = page.substr(open + 1, close - open - 1);
+        bool ending = !tag.empty() && tag[0] == '/';
+        size_t nameStart = ending ? 1 : 0;
+        size_t nameEnd = nameStart;
+        while (nameEnd < tag.size() && std::isalnum(static_cast<unsigned char>(tag[nameEnd])))
+            ++nameEnd;
+        std::string name(tag.substr(nameStart, nameEnd - nameStart));
+        for (char& c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        at = close + 1;
+        if (!ending && NameIn(name, {"head", "script", "style"})) {
+            size_t end = FindNoCase(page, "</" + name, at);
+            at = end == std::string_view::npos ? page.size() : end;
+        } else if (name == "body" && ending) {
+            break;
+        } else if (name == "br") {
+            out.LineBreak();
+        } else if (IsBlock(name) || name == "tr") {
+            out.EndLineIfOpen();
+        }
+    }
+    out.EndLineIfOpen();
 }
 
 // "%20" and the like in a manifest reference.
@@ -267,19 +316,34 @@ bool SpineOrder(ZipContainer& zip, const std::string& packagePath, std::vector<s
 
 }  // namespace
 
-bool EpubToPlainText(System& sys, std::string_view file, std::string& text) {
+bool ReadEpubBook(System& sys, std::string_view file, std::string& text,
+                  std::vector<std::string>& skippedParts) {
     text.clear();
     ZipContainer zip;
     std::string packagePath;
     std::vector<std::string> pages;
     if (!zip.Open(file) || !PackagePath(zip, packagePath) || !SpineOrder(zip, packagePath, pages))
         return false;
+    // A chapter that is missing or cannot be read is left out and named;
+    // one that is not well-formed is read again tolerantly.
     PlainTextBuilder out;
     for (const std::string& name : pages) {
         std::string page;
-        if (!zip.Read(name, kMaxMemberSize, page) || !WalkContentDocument(page, out))
-            return false;
+        if (!zip.Read(name, kMaxMemberSize, page)) {
+            skippedParts.push_back(name);
+            continue;
+        }
+        PlainTextBuilder::Checkpoint before = out.Save();
+        if (!WalkContentDocument(page, out)) {
+            out.Restore(before);
+            WalkTolerantly(page, out);
+        }
     }
     text = out.Finish(sys);
     return true;
+}
+
+bool EpubToPlainText(System& sys, std::string_view file, std::string& text) {
+    std::vector<std::string> skippedParts;
+    return ReadEpubBook(sys, file, text, skippedParts);
 }

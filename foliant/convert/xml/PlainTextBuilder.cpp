@@ -119,6 +119,22 @@ void PlainTextBuilder::EndNote() {
     pendingSpace_ = false;
 }
 
+PlainTextBuilder::Checkpoint PlainTextBuilder::Save() const {
+    return {body_.size(), notes_.size(), bodyLineOpen_, noteLineOpen_, pendingSpace_,
+            cellStarted_, tableDepth_, noteDepth_};
+}
+
+void PlainTextBuilder::Restore(const Checkpoint& point) {
+    body_.resize(point.bodySize);
+    notes_.resize(point.notesSize);
+    bodyLineOpen_ = point.bodyLineOpen;
+    noteLineOpen_ = point.noteLineOpen;
+    pendingSpace_ = point.pendingSpace;
+    cellStarted_ = point.cellStarted;
+    tableDepth_ = point.tableDepth;
+    noteDepth_ = point.noteDepth;
+}
+
 std::string PlainTextBuilder::Finish(System& sys) {
     if (!notes_.empty()) {
         if (bodyLineOpen_)

@@ -35,6 +35,16 @@ public:
     void EndNote();
     bool InNote() const { return noteDepth_ > 0; }
 
+    // A point to come back to when a part read after it turns out
+    // unreadable.
+    struct Checkpoint {
+        size_t bodySize, notesSize;
+        bool bodyLineOpen, noteLineOpen, pendingSpace, cellStarted;
+        int tableDepth, noteDepth;
+    };
+    Checkpoint Save() const;
+    void Restore(const Checkpoint& point);
+
     // The whole text in the ANSI code page with CR LF line ends, ending
     // with exactly one CR LF when there is any text.
     std::string Finish(System& sys);

@@ -8,10 +8,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sys/System.h"
 
 bool DocxToPlainText(System& sys, std::string_view file, std::string& text);
 bool OdtToPlainText(System& sys, std::string_view file, std::string& text);
 bool EpubToPlainText(System& sys, std::string_view file, std::string& text);
+// The same, naming in 'skippedParts' the chapters that are missing or
+// cannot be read and were left out.
+bool ReadEpubBook(System& sys, std::string_view file, std::string& text,
+                  std::vector<std::string>& skippedParts);
 bool Fb2ToPlainText(System& sys, std::string_view file, std::string& text);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "convert/HtmlEntities.h"
+
 namespace {
 
 bool IsSpace(char c) {
@@ -22,13 +24,9 @@ bool StartsWith(std::string_view s, size_t at, std::string_view prefix) {
 
 // Format note: documents are meant to declare every entity beyond the five
 // of XML, but XHTML books often use the no-break space without doing so.
-struct NamedEntity {
-    std::string_view name;
-    unsigned long code;
-};
-constexpr NamedEntity kEntities[] = {
-    {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", 0xA0},
-};
+bool IsXmlEntity(std::string_view name) {
+    return NameIn(name, {"lt", "gt", "amp", "quot", "apos", "nbsp"});
+}
 
 // Format note: XML text may not hold control characters other than TAB,
 // LF and CR, yet damaged and hostile files do (runs of NUL bytes among
@@ -54,25 +52,6 @@ void AppendWithoutControls(std::string& out, std::string_view raw) {
         start = i + 1;
     }
     out.append(raw.substr(start));
-}
-
-bool ParseNumber(std::string_view digits, int base, unsigned long& value) {
-    if (digits.empty() || digits.size() > 8)
-        return false;
-    value = 0;
-    for (char c : digits) {
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return false;
-        value = value * base + d;
-    }
-    return true;
 }
 
 }  // namespace
@@ -308,6 +287,10 @@ void XmlReader::SkipSpace() {
         ++pos_;
 }
 
+// Format note: a numeric reference that names no character (zero, a
+// surrogate, past U+10FFFF, not digits) is shown as '?' rather than losing
+// the document; a name that is not declared stays as written, unless the
+// reader knows the HTML entities.
 bool XmlReader::DecodeInto(std::string_view raw, std::string& out) const {
     out.reserve(out.size() + raw.size());
     for (size_t i = 0; i < raw.size();) {
@@ -321,29 +304,17 @@ bool XmlReader::DecodeInto(std::string_view raw, std::string& out) const {
         if (semi == std::string_view::npos || semi - amp > 12)
             return false;
         std::string_view entity = raw.substr(amp + 1, semi - amp - 1);
-        unsigned long code = 0;
-        bool known = false;
-        if (StartsWith(entity, 0, "#x") || StartsWith(entity, 0, "#X"))
-            known = ParseNumber(entity.substr(2), 16, code);
-        else if (StartsWith(entity, 0, "#"))
-            known = ParseNumber(entity.substr(1), 10, code);
-        else {
-            for (const NamedEntity& e : kEntities)
-                if (e.name == entity) {
-                    code = e.code;
-                    known = true;
-                }
-            if (!known) {
-                // An undeclared name stays as written rather than losing the page.
-                out.append(raw.substr(amp, semi - amp + 1));
-                i = semi + 1;
-                continue;
-            }
+        uint32_t code = ReadHtmlReference(raw.substr(amp, semi - amp + 1)).code;
+        if (StartsWith(entity, 0, "#")) {
+            if (code == 0)
+                out += '?';
+            else if (!IsControl(code))
+                AppendUtf8(out, code);
+        } else if (code != 0 && (htmlEntities_ || IsXmlEntity(entity))) {
+            AppendUtf8(out, code);
+        } else {
+            out.append(raw.substr(amp, semi - amp + 1));
         }
-        if (!known)
-            return false;
-        if ((code == 0 || !IsControl(code)) && !AppendUtf8(out, code))
-            return false;
         i = semi + 1;
     }
     return true;

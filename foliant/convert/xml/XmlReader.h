@@ -31,6 +31,10 @@ public:
     // 'document' is UTF-8 and must outlive the reader.
     explicit XmlReader(std::string_view document, const XmlLimits& limits = {});
 
+    // Also decode the named entities of HTML 4 ("&eacute;"), as XHTML
+    // books use them undeclared.
+    void DecodeHtmlEntities() { htmlEntities_ = true; }
+
     XmlEvent Next();
     // After a StartElement: consumes everything up to its end. False when
     // the document fails first.
@@ -66,6 +70,7 @@ private:
     bool failed_ = false;
     bool pendingEnd_ = false;  // an empty-element tag still owes its end
     bool sawRoot_ = false;
+    bool htmlEntities_ = false;
     std::string_view name_;
     std::string text_;
     std::vector<std::pair<std::string_view, std::string>> attributes_;

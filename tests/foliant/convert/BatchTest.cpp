@@ -164,6 +164,17 @@ TEST_F(BatchTest, ADocumentTooLargeForMemoryIsSkippedAndTheRunGoesOn) {
     EXPECT_FALSE(Has("out/B/huge.txt"));
 }
 
+// A chapter missing from a book is named; the rest of the book is read.
+TEST_F(BatchTest, AChapterThatCannotBeReadIsNamedAndTheBookRead) {
+    Put("in/book.epub", BuildEpub("<item id='a' href='a.xhtml'/><item id='b' href='b.xhtml'/>",
+                                  "<itemref idref='a'/><itemref idref='b'/>",
+                                  {{"OPS/b.xhtml", XhtmlPage("<p>Second</p>")}}));
+    Result r = Run({"--book", "B", "--out", "out", "in/book.epub"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "foliant-batch: in/book.epub: left out OPS/a.xhtml: cannot be read\n");
+    EXPECT_EQ(Get("out/B/book.txt"), "Second\r\n\r\n");
+}
+
 TEST_F(BatchTest, ConvertsA30MegabytePageWhole) {
     std::string line = "<tr><td>cell &quot;one&quot;</td><td>two</td></tr>\r\n";
     std::string page = "<html><body><table>\r\n";

@@ -211,13 +211,15 @@ TEST(EpubReader, FollowsTheSpine) {
               "h1\th2\r\nc 1\tc2\r\nSee[1] there.\r\nAfter.\r\nAside page\r\nThe note.\r\n");
 }
 
+// Without a container or a readable package there is no book; a broken
+// chapter alone does not lose it.
 TEST(EpubReader, BrokenPackagesGiveNoText) {
     CodePageSystem sys(1252);
     std::string text;
     EXPECT_FALSE(EpubToPlainText(sys, BuildPackage({{"mimetype", "application/epub+zip"}}), text));
-    EXPECT_FALSE(EpubToPlainText(sys, Epub("<itemref idref='a'/>", {{"OPS/one.xhtml", "<p>open"}}), text));
-    // A spine page missing from the package.
-    EXPECT_FALSE(EpubToPlainText(sys, Epub("<itemref idref='a'/>", {}), text));
+    EXPECT_FALSE(EpubToPlainText(sys, BuildEpub("<item id='a' href='a.xhtml'>", "", {}), text));
+    EXPECT_TRUE(EpubToPlainText(sys, Epub("<itemref idref='a'/>", {{"OPS/one.xhtml", "<p>open"}}), text));
+    EXPECT_EQ(text, "open\r\n");
 }
 
 // A FictionBook in windows-1251, read on a Cyrillic system: the body in
@@ -335,4 +337,24 @@ TEST(OdtReader, SpaceRunsAreBoundedByTheFile) {
     EXPECT_GT(text.size(), runs.size() / 2);  // spaces up to that bound are kept
     EXPECT_EQ(text.substr(0, 1), "a");
     EXPECT_EQ(text.substr(text.size() - 3), "b\r\n");
+}
+
+// One bad chapter never loses the book: a chapter that is not well-formed
+// is read tolerantly, a missing one is left out and named. HTML entities
+// are decoded, and a bad reference is a '?'.
+TEST(EpubReader, ReadsTheRestOfABookAroundABadChapter) {
+    std::string book = BuildEpub(
+        "<item id='c1' href='c1.xhtml'/><item id='c2' href='c2.xhtml'/>"
+        "<item id='c3' href='c3.xhtml'/><item id='c4' href='c4.xhtml'/>",
+        "<itemref idref='c1'/><itemref idref='c2'/><itemref idref='c3'/><itemref idref='c4'/>",
+        {{"OPS/c1.xhtml", XhtmlPage("<h1>One</h1>")},
+         {"OPS/c2.xhtml", XhtmlPage("<p>Write to <list@host> now, &eacute;t&eacute;</p>"
+                                    "<script>x < y</script><p>More &#xD800;</p>")},
+         {"OPS/c4.xhtml", XhtmlPage("<p>&ccedil;a &#xD800; &mdash; &rsquo;</p>")}});
+    CodePageSystem sys(1252);
+    std::string text;
+    std::vector<std::string> skipped;
+    ASSERT_TRUE(ReadEpubBook(sys, book, text, skipped));
+    EXPECT_EQ(text, "One\r\nWrite to now, \xE9t\xE9\r\nMore ?\r\n\xE7" "a ? \x97 \x92\r\n");
+    EXPECT_EQ(skipped, std::vector<std::string>{"OPS/c3.xhtml"});
 }

@@ -72,6 +72,18 @@ TEST(XmlReader, DecodesEntitiesAndSkipsWhatIsNotContent) {
     EXPECT_EQ(Trace("\xEF\xBB\xBF<a/>"), "<a></a>");
     // XHTML pages use the no-break space undeclared; other names stay.
     EXPECT_EQ(Trace("<a>&nbsp;&mdash;</a>"), "<a>\"\xC2\xA0&mdash;\"</a>");
+    // A reference that names no character is a '?', not a lost document.
+    EXPECT_EQ(Trace("<a>&#0;&#xD800;&#x110000;&#xZZ;&#;&#123456789;.</a>"), "<a>\"??????.\"</a>");
+}
+
+// Told to, the reader knows the HTML 4 entities, case and all.
+TEST(XmlReader, DecodesHtmlEntitiesWhenAsked) {
+    const std::string doc = "<a>&eacute;&Eacute;&mdash;&euro;&Omega;&sigmaf;&hearts;&bogus;</a>";
+    XmlReader xml(doc);
+    xml.DecodeHtmlEntities();
+    ASSERT_EQ(xml.Next(), XmlEvent::StartElement);
+    ASSERT_EQ(xml.Next(), XmlEvent::Text);
+    EXPECT_EQ(xml.Text(), "\xC3\xA9\xC3\x89\xE2\x80\x94\xE2\x82\xAC\xCE\xA9\xCF\x82\xE2\x99\xA5&bogus;");
 }
 
 // Deep nesting is walked without recursion, up to the depth limit.
@@ -108,9 +120,6 @@ TEST(XmlReader, MalformedDocumentsEndInAnError) {
         "<a b=c/>",              // unquoted value
         "<a b='1'c='2'/>",       // no blank between attributes
         "<a b='<'/>",            // '<' in a value
-        "<a>&#0;</a>",           // not a character
-        "<a>&#xD800;</a>",       // a surrogate
-        "<a>&#x110000;</a>",     // past Unicode
         "<a>&amp</a>",           // unterminated reference
         "<a><!-- x</a>",         // unterminated comment
         "<a><![CDATA[x</a>",     // unterminated CDATA

@@ -130,8 +130,29 @@ HtmlReference ReadHtmlReference(std::string_view text) {
     return ref;
 }
 
+std::string Utf8Of(uint32_t code) {
+    std::string out;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
 std::string DecodeHtmlReferences(std::string_view text,
-                                 const std::function<std::string(uint32_t)>& encode) {
+                                 const std::function<std::string(uint32_t)>& encode,
+                                 std::initializer_list<std::string_view> keep) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
@@ -142,7 +163,10 @@ std::string DecodeHtmlReferences(std::string_view text,
         }
         out.append(text.substr(i, amp - i));
         HtmlReference ref = ReadHtmlReference(text.substr(amp));
-        if (ref.length == 0) {
+        bool kept = false;
+        for (std::string_view name : keep)
+            kept = kept || (ref.length == name.size() + 2 && text.compare(amp + 1, name.size(), name) == 0);
+        if (ref.length == 0 || kept) {
             out += '&';
             i = amp + 1;
             continue;

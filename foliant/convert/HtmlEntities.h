@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,13 @@ struct HtmlReference {
 };
 HtmlReference ReadHtmlReference(std::string_view text);
 
+// Code point 'code' (a character: not a surrogate, at most U+10FFFF) as
+// UTF-8.
+std::string Utf8Of(uint32_t code);
+
 // 'text' with every reference replaced by 'encode' of its code point, and
 // "?" for a numeric reference that names no character. An '&' that starts
-// no reference stays as it is.
+// no reference stays as it is, and so do the entities named in 'keep'.
 std::string DecodeHtmlReferences(std::string_view text,
-                                 const std::function<std::string(uint32_t)>& encode);
+                                 const std::function<std::string(uint32_t)>& encode,
+                                 std::initializer_list<std::string_view> keep = {});

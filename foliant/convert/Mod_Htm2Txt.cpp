@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "convert/HtmlEntities.h"
 #include "convert/TextStreams.h"
+#include "convert/UnicodeText.h"
+#include "convert/rtf/AnsiText.h"
 
 namespace {
 
@@ -115,6 +118,44 @@ void CutBlockAcrossLines(LineReader& in, std::string& line, std::string_view tag
     }
 }
 
+// The bytes of the page's start searched for a declared encoding.
+constexpr size_t kDeclarationWindow = 64 * 1024;
+
+// True when 'head' declares UTF-8 after 'key' ("charset" of a meta
+// element, "encoding" of an XML declaration): key, '=', an optional quote.
+bool DeclaresUtf8(std::string_view head, std::string_view key) {
+    for (size_t at = FindNoCase(head, key); at != std::string::npos;
+         at = FindNoCase(head, key, at + 1)) {
+        size_t i = at + key.size();
+        while (i < head.size() && head[i] == ' ')
+            ++i;
+        if (i >= head.size() || head[i] != '=')
+            continue;
+        ++i;
+        while (i < head.size() && (head[i] == ' ' || head[i] == '"' || head[i] == '\''))
+            ++i;
+        if (head.size() - i >= 5 && EqualNoCase(head.data() + i, "utf-8"))
+            return true;
+    }
+    return false;
+}
+
+// Format note: a page's bytes are UTF-8 when it starts with the byte-order
+// mark, declares UTF-8 in a meta element or its XML declaration, or holds
+// non-ASCII bytes that are all valid UTF-8; otherwise they are in the ANSI
+// code page.
+bool PageIsUtf8(System& sys, const std::string& path) {
+    if (DetectTextEncoding(sys, path) == TextEncoding::Utf8)
+        return true;
+    std::unique_ptr<FileReader> in = sys.OpenForReading(path);
+    std::string head(kDeclarationWindow, '\0');
+    size_t got = 0;
+    if (!in || !in->Read(head.data(), head.size(), got))
+        return false;
+    head.resize(got);
+    return DeclaresUtf8(head, "charset") || DeclaresUtf8(head, "encoding");
+}
+
 }  // namespace
 
 size_t FindNoCase(std::string_view text, std::string_view needle, size_t from) {
@@ -194,13 +235,22 @@ bool HtmlToText(System& sys, const std::string& source, const std::string& targe
     LineReader in(std::move(sourceFile));
     BufferedWriter out(std::move(targetFile));
 
+    // A UTF-8 page is filtered in UTF-8 and each line it gives turned into
+    // the ANSI code page; references decode to the page's encoding.
+    bool utf8 = PageIsUtf8(sys, source);
+    std::function<std::string(uint32_t)> encode = Utf8Of;
+    if (!utf8)
+        encode = [&sys](uint32_t code) {
+            return ToAnsiText(sys, sys.ToUtf16Le(Utf8Of(code), kUtf8CodePage));
+        };
     EntityOptions entities;
-    entities.emDash = sys.FromUtf16Le(std::string_view("\x14\x20", 2), kAnsiCodePage);
+    entities.emDash = encode(0x2014);
     // Brackets decoded from entities are text, so they wait until the tags
     // are gone.
     entities.decodeBrackets = false;
 
     int64_t runningCount = 0;
+    bool firstLine = true;
     int lastPercent = -1;
     bool inTag = false;
     std::string line;
@@ -208,6 +258,9 @@ bool HtmlToText(System& sys, const std::string& source, const std::string& targe
     while (!in.AtEnd() && !out.Failed()) {
         line.clear();
         in.ReadLine(line);
+        if (firstLine && utf8 && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            line.erase(0, 3);
+        firstLine = false;
         CutBlockAcrossLines(in, line, "script");
         CutBlockAcrossLines(in, line, "style");
         line = DecodeLineEntities(line, entities);
@@ -226,6 +279,11 @@ bool HtmlToText(System& sys, const std::string& source, const std::string& targe
         StripTags(line, inTag, text);
         ReplaceAll(text, "&gt;", ">", true);
         ReplaceAll(text, "&lt;", "<", true);
+        // The entities of the table above have had their turn.
+        if (text.find('&') != std::string::npos)
+            text = DecodeHtmlReferences(text, encode, {"nbsp", "amp", "quot", "lt", "gt"});
+        if (utf8)
+            text = ToAnsiText(sys, sys.ToUtf16Le(text, kUtf8CodePage));
         CollapseLineBreaks(text);
         if (!IsBlankText(text)) {
             out.Write(text);

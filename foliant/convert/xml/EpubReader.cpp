@@ -167,12 +167,6 @@ bool WalkContentDocument(std::string_view page, PlainTextBuilder& out) {
     return true;
 }
 
-std::string Utf8Of(uint32_t code) {
-    std::string out;
-    AppendUtf8(out, code);
-    return out;
-}
-
 // Format note: a chapter that is not well-formed XML (an unescaped '<' in
 // its text, a tag left open) is read as the page filter reads pages: tags
 // are dropped, block elements end lines, the head, scripts and styles are

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,11 @@ protected:
                                [this](int p) { progress.push_back(p); }));
         return dir.Read("out.txt");
     }
+    // Each page converts to its text.
+    void ExpectTexts(std::initializer_list<EntityCase> cases) {
+        for (const EntityCase& c : cases)
+            EXPECT_EQ(Convert(c.line), c.decoded) << c.line;
+    }
 
     System& sys = PlatformSystem();
     TempFolder dir;
@@ -85,7 +91,7 @@ protected:
 };
 
 TEST_F(HtmlToTextTest, LinesOfThePageBecomeText) {
-    const EntityCase cases[] = {
+    ExpectTexts({
         {"a<b>bold</b>c", "aboldc\r\n"},
         {"<a\r\nhref=x>link", "link\r\n"},
         {"if a &lt; b then", "if a < b then\r\n"},
@@ -101,9 +107,7 @@ TEST_F(HtmlToTextTest, LinesOfThePageBecomeText) {
         {"<a title=\"&gt;\">x</a>", "x\r\n"},
         {"a\nb", "a\nb\r\n"},
         {"one\rtwo\r\n\r\nthree", "one\r\ntwo\r\nthree\r\n"},
-    };
-    for (const EntityCase& c : cases)
-        EXPECT_EQ(Convert(c.line), c.decoded) << c.line;
+    });
 }
 
 TEST_F(HtmlToTextTest, AScriptOverSeveralLinesGoesWithTheLinesBetween) {
@@ -162,6 +166,25 @@ TEST_F(HtmlToTextTest, ALargePageConvertsWhole) {
     size_t lines = page.size() / line.size();
     std::string text = Convert(page);
     EXPECT_EQ(text.size(), lines * std::string("\r\nSome bold text & more\r\n").size());
+}
+
+// Pages in UTF-8, found by their mark, their declaration or their bytes,
+// come out in the ANSI code page; the HTML 4 entities and numeric
+// references are decoded after the tags are stripped, in either encoding.
+// The entities of the line table keep their own rules.
+TEST_F(HtmlToTextTest, Utf8PagesAndHtmlEntitiesComeOutInTheCodePage) {
+    ExpectTexts({
+        {"caf\xE9 &eacute;t&eacute; &#287;&#xE7;a &euro;", "caf\xE9 \xE9t\xE9 ?\xE7" "a \x80\r\n"},
+        {"<p title='&eacute;'>&Ccedil;&agrave; &hellip;&#0;</p>", "\xC7\xE0 \x85?\r\n"},
+        {"&amp;nbsp; &amp;eacute; &bogus; & x", "&nbsp; \xE9 &bogus; & x\r\n"},
+        {"caf\xC3\xA9 &eacute;\xC2\xA0x \xE2\x80\x94", "caf\xE9 \xE9\xA0x \x97\r\n"},
+        {"\xEF\xBB\xBFplain &#x20AC;", "plain \x80\r\n"},
+        {"\xEF\xBB\xBF<b>\xE2\x82\xAC</b> &ccedil;", "\x80 \xE7\r\n"},
+        {"<meta charset=\"UTF-8\">\r\nna&#239;ve &#8212; \xC3\xA9\xD0\x96", "na\xEFve \x97 \xE9?\r\n"},
+        {"<?xml version='1.0' encoding='utf-8'?>\r\n<p>\xC3\xA9t\xC3\xA9</p>", "\r\n\xE9t\xE9\r\n"},
+    });
+    // A declared page is read as UTF-8 even where its bytes are not.
+    EXPECT_NE(Convert("x\xE9y"), Convert("<meta charset=utf-8>\r\nx\xE9y"));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <ctime>
 #include <map>
 #include <string>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,12 +39,43 @@ std::string IconvName(int codePage) {
     return "CP" + std::to_string(codePage);
 }
 
+// Open iconv converters, kept for the life of the system: opening one
+// costs far more than most conversions, which are short (a run of RTF
+// text, a file name, one line).
+class ConverterCache {
+public:
+    ConverterCache() = default;
+    ConverterCache(const ConverterCache&) = delete;
+    ConverterCache& operator=(const ConverterCache&) = delete;
+    ~ConverterCache() {
+        for (auto& [names, cd] : open_)
+            if (Opened(cd))
+                iconv_close(cd);
+    }
+
+    // The converter from 'from' to 'to', in its initial state; one that is
+    // not Opened when iconv has none.
+    iconv_t Get(const std::string& from, const std::string& to) {
+        auto it = open_.find({from, to});
+        if (it == open_.end())
+            it = open_.emplace(std::make_pair(from, to), iconv_open(to.c_str(), from.c_str())).first;
+        if (Opened(it->second))
+            iconv(it->second, nullptr, nullptr, nullptr, nullptr);
+        return it->second;
+    }
+
+    static bool Opened(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }
+
+private:
+    std::map<std::pair<std::string, std::string>, iconv_t> open_;
+};
+
 // Runs one iconv conversion, replacing what cannot be converted:
 // 'stepIn' input bytes are skipped and 'replacement' is written instead.
-std::string Convert(std::string_view in, const std::string& from, const std::string& to,
-                    size_t stepIn, std::string_view replacement) {
-    iconv_t cd = iconv_open(to.c_str(), from.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1))
+std::string Convert(ConverterCache& converters, std::string_view in, const std::string& from,
+                    const std::string& to, size_t stepIn, std::string_view replacement) {
+    iconv_t cd = converters.Get(from, to);
+    if (!ConverterCache::Opened(cd))
         return std::string();
     std::string out;
     char buffer[4096];
@@ -65,7 +97,6 @@ std::string Convert(std::string_view in, const std::string& from, const std::str
         out.append(replacement);
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return out;
 }
 
@@ -308,11 +339,12 @@ public:
     int AnsiCodePage() override { return CodePageFromEnvironment("ANSI_CODEPAGE", 1252); }
 
     std::string ToUtf16Le(std::string_view text, int codePage) override {
-        return Convert(text, IconvName(Resolve(codePage)), "UTF-16LE", 1, kReplacementUtf16);
+        return Convert(converters_, text, IconvName(Resolve(codePage)), "UTF-16LE", 1,
+                       kReplacementUtf16);
     }
 
     std::string FromUtf16Le(std::string_view utf16le, int codePage) override {
-        return Convert(utf16le, "UTF-16LE", IconvName(Resolve(codePage)), 2, "?");
+        return Convert(converters_, utf16le, "UTF-16LE", IconvName(Resolve(codePage)), 2, "?");
     }
 
     bool IsLeadByte(int codePage, unsigned char byte) override {
@@ -344,10 +376,12 @@ public:
     std::string TerminalText(const std::string& ansi) override {
         if (terminalCodeset_.empty())
             terminalCodeset_ = TerminalCodeset();
-        return Convert(ToUtf16Le(ansi, kAnsiCodePage), "UTF-16LE", terminalCodeset_, 2, "?");
+        return Convert(converters_, ToUtf16Le(ansi, kAnsiCodePage), "UTF-16LE", terminalCodeset_, 2,
+                       "?");
     }
 
 private:
+    ConverterCache converters_;
     std::map<int, std::bitset<256>> leadBytes_;
     std::string terminalCodeset_;
 
@@ -360,13 +394,16 @@ private:
     }
 
     std::string AnsiToUtf8(std::string_view ansi) {
-        return Convert(Convert(ansi, IconvName(AnsiCodePage()), "UTF-16LE", 1, kReplacementUtf16),
+        return Convert(converters_,
+                       Convert(converters_, ansi, IconvName(AnsiCodePage()), "UTF-16LE", 1,
+                               kReplacementUtf16),
                        "UTF-16LE", "UTF-8", 2, "?");
     }
 
     std::string Utf8ToAnsi(std::string_view utf8) {
-        return Convert(Convert(utf8, "UTF-8", "UTF-16LE", 1, kReplacementUtf16), "UTF-16LE",
-                       IconvName(AnsiCodePage()), 2, "?");
+        return Convert(converters_,
+                       Convert(converters_, utf8, "UTF-8", "UTF-16LE", 1, kReplacementUtf16),
+                       "UTF-16LE", IconvName(AnsiCodePage()), 2, "?");
     }
 
     // "C:\Out\Book" -> "/Out/Book"; relative paths stay relative.

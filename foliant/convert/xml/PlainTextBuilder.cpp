@@ -1,6 +1,8 @@
 // The text collector of the XML-based document readers.
 #include "convert/xml/PlainTextBuilder.h"
 
+#include <algorithm>
+
 #include "convert/rtf/AnsiText.h"
 
 namespace {
@@ -154,13 +156,19 @@ std::string Utf8ToAnsiText(System& sys, std::string_view utf8) {
     if (utf8.empty())
         return text;
     text.reserve(utf8.size() + utf8.size() / 16);
-    // A slice at a time, cut after a line end, so that the wide copies stay
-    // small however long the document is.
+    // A slice at a time, so that the wide copies stay small however long
+    // the document and its lines are. A slice never ends inside a
+    // character; line ends are turned into CR LF byte by byte, so they may
+    // fall anywhere.
     constexpr size_t kSlice = 1 << 20;
+    constexpr size_t kLongestCharacter = 4;
     std::string slice;
     for (size_t at = 0; at < utf8.size();) {
-        size_t end = at + kSlice >= utf8.size() ? utf8.size() : utf8.find('\n', at + kSlice);
-        end = end == std::string_view::npos ? utf8.size() : end + 1;
+        size_t end = std::min(utf8.size(), at + kSlice);
+        for (size_t back = 1; back < kLongestCharacter && end < utf8.size() &&
+                              (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80;
+             ++back)
+            --end;
         slice.clear();
         for (char c : utf8.substr(at, end - at)) {
             if (c == '\r')

@@ -4,10 +4,12 @@
 // tabs, and no deleted text, comments, field codes or metadata.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "CodePageSystem.h"
 #include "support/PackageBuilder.h"
+#include "convert/xml/PlainTextBuilder.h"
 #include "convert/xml/XmlDocuments.h"
 
 namespace {
@@ -357,4 +359,27 @@ TEST(EpubReader, ReadsTheRestOfABookAroundABadChapter) {
     ASSERT_TRUE(ReadEpubBook(sys, book, text, skipped));
     EXPECT_EQ(text, "One\r\nWrite to now, \xE9t\xE9\r\nMore ?\r\n\xE7" "a ? \x97 \x92\r\n");
     EXPECT_EQ(skipped, std::vector<std::string>{"OPS/c3.xhtml"});
+}
+
+// Text is turned into the code page in slices: a line of megabytes comes
+// out whole, wherever the slices fall among its characters of one to four
+// bytes, and its line ends become CR LF.
+TEST(Utf8ToAnsiText, ConvertsLongLinesWhole) {
+    CodePageSystem sys(1252);
+    const std::string unit = "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80x\r\n";  // é € 😀 x, a line end
+    const std::string ansi = "\xE9\x80?x\r\n";
+    for (size_t shift = 0; shift < 4; ++shift) {
+        std::string utf8(shift, 'a');
+        std::string expected(shift, 'a');
+        for (size_t i = 0; i < 110000; ++i) {  // past the first slice
+            utf8 += unit.substr(0, i % 2 == 0 ? 9 : unit.size());  // every other one has x and LF
+            expected += ansi.substr(0, i % 2 == 0 ? 3 : ansi.size());
+        }
+        std::string text = Utf8ToAnsiText(sys, utf8 + "end");
+        expected += "end\r\n";
+        // Compared by hand: a failure shows where, not a diff of megabytes.
+        auto differ = std::mismatch(text.begin(), text.end(), expected.begin(), expected.end());
+        EXPECT_TRUE(text == expected) << "shift " << shift << ", first difference at "
+                                      << (differ.first - text.begin());
+    }
 }

@@ -9,6 +9,7 @@
 
 #include "convert/Mod_Htm2Txt.h"
 #include "convert/OutputFolder.h"
+#include "convert/TextStreams.h"
 #include "convert/TextCutter.h"
 #include "convert/UnicodeText.h"
 #include "convert/doc/DocReader.h"
@@ -56,24 +57,33 @@ InputKind KindOf(const std::string& path) {
 
 // A reader of XML-based documents; it names in its last argument the
 // parts it left out.
-using XmlDocumentReader = bool (*)(System&, std::string_view, std::string&,
+using XmlDocumentReader = bool (*)(System&, std::string_view, PlainTextBuilder&,
                                    std::vector<std::string>&);
 
-template <bool (*Read)(System&, std::string_view, std::string&)>
-bool ReadWhole(System& sys, std::string_view file, std::string& text, std::vector<std::string>&) {
-    return Read(sys, file, text);
+template <bool (*Read)(System&, std::string_view, PlainTextBuilder&)>
+bool WholeDocument(System& sys, std::string_view file, PlainTextBuilder& out,
+                   std::vector<std::string>&) {
+    return Read(sys, file, out);
 }
 
-// Reads a whole XML-based document and writes its text; false when it
-// gives none.
+// Reads an XML-based document and writes its text into 'target' as it
+// comes; false, and no target, when it gives none.
 bool XmlDocumentToText(System& sys, XmlDocumentReader read, const std::string& source,
                        const std::string& target, std::vector<std::string>& skippedParts) {
     std::string file;
-    std::string text;
-    if (!sys.ReadFile(source, file) || !read(sys, file, text, skippedParts))
+    if (!sys.ReadFile(source, file))
         return false;
-    file = std::string();
-    return sys.WriteFile(target, text);
+    std::unique_ptr<FileWriter> made = sys.CreateForWriting(target);
+    if (!made)
+        return false;
+    BufferedWriter writer(std::move(made));
+    PlainTextBuilder out;
+    out.StreamTo(sys, [&writer](std::string_view ansi) { return writer.Write(ansi); });
+    bool whole = read(sys, file, out, skippedParts) && out.EndStream();
+    if (writer.Close() && whole)
+        return true;
+    sys.RemoveFile(target);
+    return false;
 }
 
 }  // namespace
@@ -194,10 +204,10 @@ bool ConversionRun::Convert(const std::string& path, InputKind kind, std::vector
             const char* tag;
             XmlDocumentReader read;
         } kReaders[] = {
-            {InputKind::Docx, "docx", ReadWhole<DocxToPlainText>},
-            {InputKind::Odt, "odt", ReadWhole<OdtToPlainText>},
+            {InputKind::Docx, "docx", WholeDocument<ReadDocx>},
+            {InputKind::Odt, "odt", WholeDocument<ReadOdt>},
             {InputKind::Epub, "epub", ReadEpubBook},
-            {InputKind::Fb2, "fb2", ReadWhole<Fb2ToPlainText>},
+            {InputKind::Fb2, "fb2", WholeDocument<ReadFictionBook>},
         };
         for (const auto& reader : kReaders) {
             if (reader.kind != kind)

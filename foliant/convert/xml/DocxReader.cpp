@@ -144,14 +144,12 @@ std::string MainPartName(ZipContainer& zip) {
 
 }  // namespace
 
-bool DocxToPlainText(System& sys, std::string_view file, std::string& text) {
-    text.clear();
+bool ReadDocx(System&, std::string_view file, PlainTextBuilder& out) {
     ZipContainer zip;
     if (!zip.Open(file))
         return false;
     std::string main = MainPartName(zip);
     std::string folder = main.substr(0, main.rfind('/') + 1);
-    PlainTextBuilder out;
     NoteNumbers notes;
     {
         std::string part;
@@ -164,6 +162,5 @@ bool DocxToPlainText(System& sys, std::string_view file, std::string& text) {
             (!zip.Read(folder + name, kMaxMemberSize, part) || !WalkPart(part, out, notes)))
             return false;
     }
-    text = out.Finish(sys);
     return true;
 }

@@ -310,9 +310,8 @@ bool SpineOrder(ZipContainer& zip, const std::string& packagePath, std::vector<s
 
 }  // namespace
 
-bool ReadEpubBook(System& sys, std::string_view file, std::string& text,
+bool ReadEpubBook(System&, std::string_view file, PlainTextBuilder& out,
                   std::vector<std::string>& skippedParts) {
-    text.clear();
     ZipContainer zip;
     std::string packagePath;
     std::vector<std::string> pages;
@@ -320,7 +319,6 @@ bool ReadEpubBook(System& sys, std::string_view file, std::string& text,
         return false;
     // A chapter that is missing or cannot be read is left out and named;
     // one that is not well-formed is read again tolerantly.
-    PlainTextBuilder out;
     for (const std::string& name : pages) {
         std::string page;
         if (!zip.Read(name, kMaxMemberSize, page)) {
@@ -331,13 +329,9 @@ bool ReadEpubBook(System& sys, std::string_view file, std::string& text,
         if (!WalkContentDocument(page, out)) {
             out.Restore(before);
             WalkTolerantly(page, out);
+        } else {
+            out.Release();
         }
     }
-    text = out.Finish(sys);
     return true;
-}
-
-bool EpubToPlainText(System& sys, std::string_view file, std::string& text) {
-    std::vector<std::string> skippedParts;
-    return ReadEpubBook(sys, file, text, skippedParts);
 }

@@ -132,13 +132,8 @@ bool WalkBook(XmlReader& xml, PlainTextBuilder& out) {
 
 }  // namespace
 
-bool Fb2ToPlainText(System& sys, std::string_view file, std::string& text) {
-    text.clear();
+bool ReadFictionBook(System& sys, std::string_view file, PlainTextBuilder& out) {
     std::string book = AsUtf8(sys, file);
     XmlReader xml(book);
-    PlainTextBuilder out;
-    if (!WalkBook(xml, out))
-        return false;
-    text = out.Finish(sys);
-    return true;
+    return WalkBook(xml, out);
 }

@@ -96,16 +96,11 @@ bool WalkContent(XmlReader& xml, PlainTextBuilder& out, size_t spaceBudget) {
 
 }  // namespace
 
-bool OdtToPlainText(System& sys, std::string_view file, std::string& text) {
-    text.clear();
+bool ReadOdt(System&, std::string_view file, PlainTextBuilder& out) {
     ZipContainer zip;
     std::string content;
     if (!zip.Open(file) || !zip.Read("content.xml", kMaxMemberSize, content))
         return false;
     XmlReader xml(content);
-    PlainTextBuilder out;
-    if (!WalkContent(xml, out, content.size()))
-        return false;
-    text = out.Finish(sys);
-    return true;
+    return WalkContent(xml, out, content.size());
 }

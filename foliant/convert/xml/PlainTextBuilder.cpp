@@ -11,6 +11,17 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// The body is streamed once this much of it is waiting.
+constexpr size_t kSpillSize = 1 << 20;
+
+// The length of 'text' without its trailing line ends.
+size_t WithoutTrailingLineEnds(std::string_view text) {
+    size_t end = text.size();
+    while (end > 0 && (text[end - 1] == '\n' || text[end - 1] == '\r'))
+        --end;
+    return end;
+}
+
 }  // namespace
 
 void PlainTextBuilder::Put(std::string_view utf8) {
@@ -21,6 +32,7 @@ void PlainTextBuilder::Put(std::string_view utf8) {
     pendingSpace_ = false;
     Out().append(utf8);
     LineOpen() = true;
+    Spill();
 }
 
 void PlainTextBuilder::Append(std::string_view utf8) {
@@ -73,6 +85,38 @@ void PlainTextBuilder::NewLine() {
     pendingSpace_ = false;
     Out() += '\n';
     LineOpen() = false;
+    Spill();
+}
+
+void PlainTextBuilder::StreamTo(System& sys, TextSink sink) {
+    streamSystem_ = &sys;
+    sink_ = std::move(sink);
+}
+
+// Format note: the text ends with exactly one CR LF however many line
+// ends its body and notes end with, so the line ends at the end of the
+// body wait until more text comes after them.
+void PlainTextBuilder::Spill() {
+    if (!streamSystem_ || held_ || body_.size() < kSpillSize)
+        return;
+    size_t ready = WithoutTrailingLineEnds(body_);
+    if (ready == 0)
+        return;
+    if (!sink_(Utf8PartToAnsiText(*streamSystem_, std::string_view(body_).substr(0, ready))))
+        sinkFailed_ = true;
+    streamed_ = true;
+    body_.erase(0, ready);
+}
+
+bool PlainTextBuilder::EndStream() {
+    MergeNotes();
+    std::string_view rest(body_.data(), WithoutTrailingLineEnds(body_));
+    if (!rest.empty() && !sink_(Utf8PartToAnsiText(*streamSystem_, rest)))
+        sinkFailed_ = true;
+    if ((streamed_ || !rest.empty()) && !sink_("\r\n"))
+        sinkFailed_ = true;
+    body_.clear();
+    return !sinkFailed_;
 }
 
 void PlainTextBuilder::EndParagraph() {
@@ -121,12 +165,19 @@ void PlainTextBuilder::EndNote() {
     pendingSpace_ = false;
 }
 
-PlainTextBuilder::Checkpoint PlainTextBuilder::Save() const {
+PlainTextBuilder::Checkpoint PlainTextBuilder::Save() {
+    held_ = true;
     return {body_.size(), notes_.size(), bodyLineOpen_, noteLineOpen_, pendingSpace_,
             cellStarted_, tableDepth_, noteDepth_};
 }
 
+void PlainTextBuilder::Release() {
+    held_ = false;
+    Spill();
+}
+
 void PlainTextBuilder::Restore(const Checkpoint& point) {
+    held_ = false;
     body_.resize(point.bodySize);
     notes_.resize(point.notesSize);
     bodyLineOpen_ = point.bodyLineOpen;
@@ -137,24 +188,31 @@ void PlainTextBuilder::Restore(const Checkpoint& point) {
     noteDepth_ = point.noteDepth;
 }
 
+void PlainTextBuilder::MergeNotes() {
+    if (notes_.empty())
+        return;
+    if (bodyLineOpen_)
+        body_ += '\n';
+    body_ += notes_;
+    notes_ = std::string();
+}
+
 std::string PlainTextBuilder::Finish(System& sys) {
-    if (!notes_.empty()) {
-        if (bodyLineOpen_)
-            body_ += '\n';
-        body_ += notes_;
-        notes_ = std::string();
-    }
+    MergeNotes();
     std::string all = std::move(body_);
     body_.clear();
     return Utf8ToAnsiText(sys, all);
 }
 
 std::string Utf8ToAnsiText(System& sys, std::string_view utf8) {
-    while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r'))
-        utf8.remove_suffix(1);
-    std::string text;
+    utf8 = utf8.substr(0, WithoutTrailingLineEnds(utf8));
     if (utf8.empty())
-        return text;
+        return std::string();
+    return Utf8PartToAnsiText(sys, utf8) + "\r\n";
+}
+
+std::string Utf8PartToAnsiText(System& sys, std::string_view utf8) {
+    std::string text;
     text.reserve(utf8.size() + utf8.size() / 16);
     // A slice at a time, so that the wide copies stay small however long
     // the document and its lines are. A slice never ends inside a
@@ -180,5 +238,5 @@ std::string Utf8ToAnsiText(System& sys, std::string_view utf8) {
         text += ToAnsiText(sys, sys.ToUtf16Le(slice, kUtf8CodePage));
         at = end;
     }
-    return text + "\r\n";
+    return text;
 }

@@ -3,13 +3,22 @@
 // body. The text is UTF-8 until Finish turns it into the ANSI code page.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "sys/System.h"
 
+// Receives finished text in the ANSI code page; false when it could not
+// be written.
+using TextSink = std::function<bool(std::string_view ansi)>;
+
 class PlainTextBuilder {
 public:
+    // Streams the body to 'sink' as it grows, so that memory does not
+    // grow with the document; EndStream then gives the rest.
+    void StreamTo(System& sys, TextSink sink);
+
     // Text as the document holds it, every character kept.
     void Append(std::string_view utf8);
     // Text whose runs of blanks and line ends mean one space (ODF, XHTML,
@@ -36,18 +45,22 @@ public:
     bool InNote() const { return noteDepth_ > 0; }
 
     // A point to come back to when a part read after it turns out
-    // unreadable.
+    // unreadable; nothing is streamed until it is restored or released.
     struct Checkpoint {
         size_t bodySize, notesSize;
         bool bodyLineOpen, noteLineOpen, pendingSpace, cellStarted;
         int tableDepth, noteDepth;
     };
-    Checkpoint Save() const;
+    Checkpoint Save();
     void Restore(const Checkpoint& point);
+    void Release();
 
     // The whole text in the ANSI code page with CR LF line ends, ending
     // with exactly one CR LF when there is any text.
     std::string Finish(System& sys);
+    // Streaming: the rest of the body, the notes and the closing CR LF go
+    // to the sink, as Finish would give them. False when the sink failed.
+    bool EndStream();
 
 private:
     std::string& Out() { return noteDepth_ > 0 ? notes_ : body_; }
@@ -56,6 +69,9 @@ private:
     bool InCell() const;
     void TabMark();
     void NewLine();
+    void Spill();
+    // The notes after the body, on a line of their own.
+    void MergeNotes();
 
     std::string body_;
     std::string notes_;
@@ -65,8 +81,15 @@ private:
     bool cellStarted_ = false;    // the row has a cell already
     int tableDepth_ = 0;
     int noteDepth_ = 0;
+    System* streamSystem_ = nullptr;  // set while streaming
+    TextSink sink_;
+    bool held_ = false;               // a checkpoint is out
+    bool streamed_ = false;           // some text has gone to the sink
+    bool sinkFailed_ = false;
 };
 
 // UTF-8 text (LF or CR LF line ends) in the ANSI code page with CR LF line
-// ends; characters the code page lacks become '?'.
+// ends, ending with one CR LF; characters the code page lacks become '?'.
 std::string Utf8ToAnsiText(System& sys, std::string_view utf8);
+// The same for a part of such a text: no line end is dropped or added.
+std::string Utf8PartToAnsiText(System& sys, std::string_view utf8);

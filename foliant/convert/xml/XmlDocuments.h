@@ -10,13 +10,19 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/xml/PlainTextBuilder.h"
 #include "sys/System.h"
 
 bool DocxToPlainText(System& sys, std::string_view file, std::string& text);
 bool OdtToPlainText(System& sys, std::string_view file, std::string& text);
 bool EpubToPlainText(System& sys, std::string_view file, std::string& text);
-// The same, naming in 'skippedParts' the chapters that are missing or
-// cannot be read and were left out.
-bool ReadEpubBook(System& sys, std::string_view file, std::string& text,
-                  std::vector<std::string>& skippedParts);
 bool Fb2ToPlainText(System& sys, std::string_view file, std::string& text);
+
+// The same readers giving their text to 'out', which may stream it to a
+// file as it comes. The EPUB reader names in 'skippedParts' the chapters
+// that are missing or cannot be read and were left out.
+bool ReadDocx(System& sys, std::string_view file, PlainTextBuilder& out);
+bool ReadOdt(System& sys, std::string_view file, PlainTextBuilder& out);
+bool ReadEpubBook(System& sys, std::string_view file, PlainTextBuilder& out,
+                  std::vector<std::string>& skippedParts);
+bool ReadFictionBook(System& sys, std::string_view file, PlainTextBuilder& out);

@@ -354,10 +354,10 @@ TEST(EpubReader, ReadsTheRestOfABookAroundABadChapter) {
                                     "<script>x < y</script><p>More &#xD800;</p>")},
          {"OPS/c4.xhtml", XhtmlPage("<p>&ccedil;a &#xD800; &mdash; &rsquo;</p>")}});
     CodePageSystem sys(1252);
-    std::string text;
+    PlainTextBuilder out;
     std::vector<std::string> skipped;
-    ASSERT_TRUE(ReadEpubBook(sys, book, text, skipped));
-    EXPECT_EQ(text, "One\r\nWrite to now, \xE9t\xE9\r\nMore ?\r\n\xE7" "a ? \x97 \x92\r\n");
+    ASSERT_TRUE(ReadEpubBook(sys, book, out, skipped));
+    EXPECT_EQ(out.Finish(sys), "One\r\nWrite to now, \xE9t\xE9\r\nMore ?\r\n\xE7" "a ? \x97 \x92\r\n");
     EXPECT_EQ(skipped, std::vector<std::string>{"OPS/c3.xhtml"});
 }
 

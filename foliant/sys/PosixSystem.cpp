@@ -16,7 +16,7 @@
 #include <ctime>
 #include <map>
 #include <string>
-#include <utility>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,26 +48,34 @@ public:
     ConverterCache(const ConverterCache&) = delete;
     ConverterCache& operator=(const ConverterCache&) = delete;
     ~ConverterCache() {
-        for (auto& [names, cd] : open_)
-            if (Opened(cd))
-                iconv_close(cd);
+        for (const Converter& c : open_)
+            if (Opened(c.cd))
+                iconv_close(c.cd);
     }
 
     // The converter from 'from' to 'to', in its initial state; one that is
-    // not Opened when iconv has none.
+    // not Opened when iconv has none. A handful are ever open, so they are
+    // looked for in a list, without making a key.
     iconv_t Get(const std::string& from, const std::string& to) {
-        auto it = open_.find({from, to});
-        if (it == open_.end())
-            it = open_.emplace(std::make_pair(from, to), iconv_open(to.c_str(), from.c_str())).first;
-        if (Opened(it->second))
-            iconv(it->second, nullptr, nullptr, nullptr, nullptr);
-        return it->second;
+        for (const Converter& c : open_)
+            if (c.from == from && c.to == to) {
+                if (Opened(c.cd))
+                    iconv(c.cd, nullptr, nullptr, nullptr, nullptr);
+                return c.cd;
+            }
+        open_.push_back({from, to, iconv_open(to.c_str(), from.c_str())});
+        return open_.back().cd;
     }
 
     static bool Opened(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }
 
 private:
-    std::map<std::pair<std::string, std::string>, iconv_t> open_;
+    struct Converter {
+        std::string from;
+        std::string to;
+        iconv_t cd;
+    };
+    std::vector<Converter> open_;
 };
 
 // Runs one iconv conversion, replacing what cannot be converted:

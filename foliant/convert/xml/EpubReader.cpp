@@ -184,6 +184,7 @@ void WalkTolerantly(std::string_view page, PlainTextBuilder& out) {
             break;
         std::string_view tag = page.substr(open + 1, close - open - 1);
         bool ending = !tag.empty() && tag[0] == '/';
+        bool empty = !tag.empty() && tag.back() == '/';  // <script src="x"/>
         size_t nameStart = ending ? 1 : 0;
         size_t nameEnd = nameStart;
         while (nameEnd < tag.size() && std::isalnum(static_cast<unsigned char>(tag[nameEnd])))
@@ -192,7 +193,7 @@ void WalkTolerantly(std::string_view page, PlainTextBuilder& out) {
         for (char& c : name)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         at = close + 1;
-        if (!ending && NameIn(name, {"head", "script", "style"})) {
+        if (!ending && !empty && NameIn(name, {"head", "script", "style"})) {
             size_t end = FindNoCase(page, "</" + name, at);
             at = end == std::string_view::npos ? page.size() : end;
         } else if (name == "body" && ending) {

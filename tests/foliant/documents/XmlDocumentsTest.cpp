@@ -351,7 +351,7 @@ TEST(EpubReader, ReadsTheRestOfABookAroundABadChapter) {
         "<itemref idref='c1'/><itemref idref='c2'/><itemref idref='c3'/><itemref idref='c4'/>",
         {{"OPS/c1.xhtml", XhtmlPage("<h1>One</h1>")},
          {"OPS/c2.xhtml", XhtmlPage("<p>Write to <list@host> now, &eacute;t&eacute;</p>"
-                                    "<script>x < y</script><p>More &#xD800;</p>")},
+                                    "<script>x < y</script><script src='s.js'/><p>More &#xD800;</p>")},
          {"OPS/c4.xhtml", XhtmlPage("<p>&ccedil;a &#xD800; &mdash; &rsquo;</p>")}});
     CodePageSystem sys(1252);
     PlainTextBuilder out;

@@ -589,31 +589,6 @@ TEST_F(RunTest, ProgressWithinAFileClimbsAsItIsRead) {
                             [](int p) { return p > 0 && p < 100; }));
 }
 
-// Each conversion starts afresh: a character cut off at the end of one
-// leaves nothing behind for the next, in either direction.
-TEST(PlatformSystem, ConversionsInARowShareNoState) {
-    System& sys = PlatformSystem();
-    const std::string replacement("\xFD\xFF", 2);
-    struct Case {
-        std::string bytes;
-        int codePage;
-        std::string utf16;
-    };
-    const Case cases[] = {
-        {"\x82", 932, replacement},
-        {"A", 932, std::string("A\0", 2)},
-        {"\x82\xA0", 932, std::string("\x42\x30", 2)},
-        {"\xE2\x82", kUtf8CodePage, replacement + replacement},
-        {"x", kUtf8CodePage, std::string("x\0", 2)},
-        {"\xE9", 1252, std::string("\xE9\0", 2)},
-    };
-    for (int round = 0; round < 2; ++round)
-        for (const Case& c : cases)
-            EXPECT_EQ(sys.ToUtf16Le(c.bytes, c.codePage), c.utf16) << c.bytes;
-    EXPECT_EQ(sys.FromUtf16Le(std::string("\x00\xD8", 2), 1252), "?");
-    EXPECT_EQ(sys.FromUtf16Le(std::string("A\0", 2), 1252), "A");
-}
-
 TEST(PlatformSystem, SameFileLooksThroughSpellingsAndDisplayPathIsTheHostsForm) {
     System& sys = PlatformSystem();
     TempFolder dir;

@@ -51,8 +51,12 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-const char* WhySkipped(SkipReason why) {
+std::string WhySkipped(SkipReason why, const std::string& detail) {
     switch (why) {
+    case SkipReason::Damaged:
+        return "damaged";
+    case SkipReason::UnknownEncoding:
+        return "unknown encoding \"" + detail + "\"";
     case SkipReason::UnknownEnding:
         return "not a known document type";
     case SkipReason::NotWordDocument:
@@ -140,8 +144,9 @@ public:
             run_->Cmd_StopOutput();
         }
     }
-    void InputSkipped(const std::string& path, SkipReason why) override {
-        Line(stderr, "foliant-batch: skipped " + Shown(path) + ": " + WhySkipped(why));
+    void InputSkipped(const std::string& path, SkipReason why, const std::string& detail) override {
+        Line(stderr, "foliant-batch: skipped " + Shown(path) + ": " +
+                         WhySkipped(why, sys_.TerminalText(detail)));
     }
     void PartSkipped(const std::string& path, const std::string& part) override {
         Line(stderr, "foliant-batch: " + Shown(path) + ": left out " + sys_.TerminalText(part) +

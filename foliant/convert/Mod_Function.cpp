@@ -55,31 +55,44 @@ InputKind KindOf(const std::string& path) {
     return InputKind::Unknown;
 }
 
-// A reader of XML-based documents; it names in its last argument the
-// parts it left out.
-using XmlDocumentReader = bool (*)(System&, std::string_view, PlainTextBuilder&,
-                                   std::vector<std::string>&);
+// A reader of XML-based documents, given the document's path.
+using XmlDocumentReader = bool (*)(System&, const std::string&, PlainTextBuilder&, ReadReport&);
 
-template <bool (*Read)(System&, std::string_view, PlainTextBuilder&)>
-bool WholeDocument(System& sys, std::string_view file, PlainTextBuilder& out,
-                   std::vector<std::string>&) {
-    return Read(sys, file, out);
+// ZIP packages are read whole into memory and their members streamed.
+template <bool (*Read)(System&, std::string_view, PlainTextBuilder&, ReadReport&)>
+bool PackagedDocument(System& sys, const std::string& path, PlainTextBuilder& out,
+                      ReadReport& report) {
+    std::string file;
+    if (!sys.ReadFile(path, file)) {
+        report.why = SkipReason::Unreadable;
+        return false;
+    }
+    return Read(sys, file, out, report);
+}
+
+bool StreamedFictionBook(System& sys, const std::string& path, PlainTextBuilder& out,
+                         ReadReport& report) {
+    std::unique_ptr<FileReader> file = sys.OpenForReading(path);
+    if (!file) {
+        report.why = SkipReason::Unreadable;
+        return false;
+    }
+    return ReadFictionBook(sys, *file, out, report);
 }
 
 // Reads an XML-based document and writes its text into 'target' as it
 // comes; false, and no target, when it gives none.
 bool XmlDocumentToText(System& sys, XmlDocumentReader read, const std::string& source,
-                       const std::string& target, std::vector<std::string>& skippedParts) {
-    std::string file;
-    if (!sys.ReadFile(source, file))
-        return false;
+                       const std::string& target, ReadReport& report) {
     std::unique_ptr<FileWriter> made = sys.CreateForWriting(target);
-    if (!made)
+    if (!made) {
+        report.why = SkipReason::Unreadable;
         return false;
+    }
     BufferedWriter writer(std::move(made));
     PlainTextBuilder out;
     out.StreamTo(sys, [&writer](std::string_view ansi) { return writer.Write(ansi); });
-    bool whole = read(sys, file, out, skippedParts) && out.EndStream();
+    bool whole = read(sys, source, out, report) && out.EndStream();
     if (writer.Close() && whole)
         return true;
     sys.RemoveFile(target);
@@ -170,7 +183,7 @@ bool Contained(Step step, SkipReason& failure) {
 }  // namespace
 
 bool ConversionRun::Convert(const std::string& path, InputKind kind, std::vector<WorkItem>& work,
-                            SkipReason& failure) {
+                            SkipReason& failure, std::string& detail) {
     switch (kind) {
     case InputKind::Text: {
         TextEncoding encoding = DetectTextEncoding(sys_, path);
@@ -204,21 +217,25 @@ bool ConversionRun::Convert(const std::string& path, InputKind kind, std::vector
             const char* tag;
             XmlDocumentReader read;
         } kReaders[] = {
-            {InputKind::Docx, "docx", WholeDocument<ReadDocx>},
-            {InputKind::Odt, "odt", WholeDocument<ReadOdt>},
-            {InputKind::Epub, "epub", ReadEpubBook},
-            {InputKind::Fb2, "fb2", WholeDocument<ReadFictionBook>},
+            {InputKind::Docx, "docx", PackagedDocument<ReadDocx>},
+            {InputKind::Odt, "odt", PackagedDocument<ReadOdt>},
+            {InputKind::Epub, "epub", PackagedDocument<ReadEpubBook>},
+            {InputKind::Fb2, "fb2", StreamedFictionBook},
         };
         for (const auto& reader : kReaders) {
             if (reader.kind != kind)
                 continue;
             work.push_back({MakeTemporaryName(reader.tag), true});
-            std::vector<std::string> skippedParts;
-            bool read = XmlDocumentToText(sys_, reader.read, path, work.back().path, skippedParts);
+            ReadReport report;
+            bool read = XmlDocumentToText(sys_, reader.read, path, work.back().path, report);
             // Part names are UTF-8; the host hears ANSI.
-            for (const std::string& part : skippedParts)
+            for (const std::string& part : report.skippedParts)
                 host_.PartSkipped(path, sys_.FromUtf16Le(sys_.ToUtf16Le(part, kUtf8CodePage),
                                                          kAnsiCodePage));
+            if (!read) {
+                failure = report.why;
+                detail = report.detail;
+            }
             return read;
         }
         return false;
@@ -232,11 +249,11 @@ bool ConversionRun::Convert(const std::string& path, InputKind kind, std::vector
 void ConversionRun::ConvertAndCutFile(const std::string& path) {
     InputKind kind = KindOf(path);
     if (kind == InputKind::Unknown) {
-        host_.InputSkipped(path, SkipReason::UnknownEnding);
+        host_.InputSkipped(path, SkipReason::UnknownEnding, "");
         return;
     }
     if (!sys_.FileExists(path)) {
-        host_.InputSkipped(path, SkipReason::Unreadable);
+        host_.InputSkipped(path, SkipReason::Unreadable, "");
         return;
     }
     // List2. Temporary files go on every way out, an exception's included.
@@ -250,7 +267,9 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
         }
     } work{sys_, {}};
     SkipReason failure = SkipReason::Unreadable;
-    bool converted = Contained([&] { return Convert(path, kind, work.items, failure); }, failure);
+    std::string detail;
+    bool converted =
+        Contained([&] { return Convert(path, kind, work.items, failure, detail); }, failure);
 
     CutSettings cut = CutSettingsFrom(settings_);
     for (WorkItem& item : work.items) {
@@ -273,16 +292,16 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
         // Failures to write are the writer's to report.
         bool writeFailed = writer_->WriteFailures() != writeFailuresBefore;
         if (!converted)
-            host_.InputSkipped(path, failure);
+            host_.InputSkipped(path, failure, detail);
         else if (!cutWhole)
-            host_.InputSkipped(path, cutFailure);
+            host_.InputSkipped(path, cutFailure, "");
         else if (result == CutResult::Missing || (result == CutResult::Failed && !writeFailed))
-            host_.InputSkipped(path, SkipReason::Unreadable);
+            host_.InputSkipped(path, SkipReason::Unreadable, "");
         else if (result == CutResult::Done && state_.PieceCount == piecesBefore)
-            host_.InputSkipped(path, SkipReason::NoText);
+            host_.InputSkipped(path, SkipReason::NoText, "");
     }
     if (!converted && work.items.empty())
-        host_.InputSkipped(path, failure);
+        host_.InputSkipped(path, failure, detail);
 }
 
 RunOutcome ConversionRun::Cmd_Output() {
@@ -325,7 +344,7 @@ RunOutcome ConversionRun::Cmd_Output() {
         host_.SetStatus(lang_.Text(kStrProcessing) + item);
         SkipReason why = SkipReason::Unreadable;
         if (!Contained([&] { ConvertAndCutFile(item); return true; }, why))
-            host_.InputSkipped(item, why);
+            host_.InputSkipped(item, why, "");
     }
     writer_ = nullptr;
 

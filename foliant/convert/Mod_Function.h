@@ -57,7 +57,7 @@ private:
     // Turns the input into the text files to cut; false when it gave none,
     // with the reason in 'failure'.
     bool Convert(const std::string& path, InputKind kind, std::vector<WorkItem>& work,
-                 SkipReason& failure);
+                 SkipReason& failure, std::string& detail);
     std::string MakeTemporaryName(const std::string& tag);
 
     System& sys_;

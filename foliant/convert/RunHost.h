@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "convert/SkipReason.h"
+
 // Shared by the run, the cutter and the piece writer; reset by every run.
 struct RunState {
     bool StopRequested = false;
@@ -13,8 +15,6 @@ struct RunState {
     int32_t PieceEstimate = 0;  // estimated pieces of the run
 };
 
-// Why an input yields no text.
-enum class SkipReason { UnknownEnding, Unreadable, NotWordDocument, Encrypted, NoText, TooLarge };
 
 // The desktop window, the command line and test scripts implement this.
 class RunHost {
@@ -39,8 +39,11 @@ public:
     // Lets pending window messages through; a stop click lands here.
     virtual void PumpMessages() = 0;
 
-    // An input that yields nothing; the desktop window ignores this.
-    virtual void InputSkipped(const std::string& /*path*/, SkipReason /*why*/) {}
+    // An input that yields nothing, and why; 'detail' names what the
+    // reason refers to (an unknown encoding), in the ANSI code page. The
+    // desktop window ignores this.
+    virtual void InputSkipped(const std::string& /*path*/, SkipReason /*why*/,
+                              const std::string& /*detail*/) {}
     // A part of input 'path' (a chapter of a book) that could not be read
     // and was left out; the rest of the input is read. The desktop window
     // ignores this.

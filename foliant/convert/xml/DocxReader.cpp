@@ -48,7 +48,7 @@ bool ReadRunProperties(XmlReader& xml, bool& hidden) {
 }
 
 // Walks one part (the document, its footnotes or its endnotes).
-bool WalkPart(std::string_view part, PlainTextBuilder& out, NoteNumbers& notes) {
+bool WalkPart(FileReader& part, PlainTextBuilder& out, NoteNumbers& notes) {
     XmlReader xml(part);
     bool inText = false;
     bool hiddenRun = false;  // the current run is hidden text
@@ -144,22 +144,22 @@ std::string MainPartName(ZipContainer& zip) {
 
 }  // namespace
 
-bool ReadDocx(System&, std::string_view file, PlainTextBuilder& out) {
+bool ReadDocx(System&, std::string_view file, PlainTextBuilder& out, ReadReport& report) {
     ZipContainer zip;
     if (!zip.Open(file))
         return false;
     std::string main = MainPartName(zip);
     std::string folder = main.substr(0, main.rfind('/') + 1);
     NoteNumbers notes;
-    {
-        std::string part;
-        if (!zip.Read(main, kMaxMemberSize, part) || !WalkPart(part, out, notes))
+    for (std::string name : {main, folder + "footnotes.xml", folder + "endnotes.xml"}) {
+        if (name != main && !zip.Has(name))
+            continue;
+        std::unique_ptr<FileReader> part = zip.OpenMember(name, kMaxMemberSize);
+        if (!part) {
+            report.why = zip.LastProblem();
             return false;
-    }
-    for (const char* name : {"footnotes.xml", "endnotes.xml"}) {
-        std::string part;
-        if (zip.Has(folder + name) &&
-            (!zip.Read(folder + name, kMaxMemberSize, part) || !WalkPart(part, out, notes)))
+        }
+        if (!WalkPart(*part, out, notes))
             return false;
     }
     return true;

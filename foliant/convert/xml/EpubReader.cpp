@@ -15,6 +15,8 @@
 namespace {
 
 constexpr const char* kContainerPath = "META-INF/container.xml";
+// A chapter read tolerantly is held whole; none of a real book is larger.
+constexpr size_t kMaxTolerantChapter = size_t{16} << 20;
 
 // Elements that begin and end lines of their own.
 bool IsBlock(std::string_view name) {
@@ -65,7 +67,7 @@ bool IsBackLink(const XmlReader& xml) {
 enum Effect : unsigned char { kNone = 0, kBlock = 1, kNote = 2, kNoteRef = 4, kPre = 8, kTable = 16,
                               kRow = 32 };
 
-bool WalkContentDocument(std::string_view page, PlainTextBuilder& out) {
+bool WalkContentDocument(FileReader& page, PlainTextBuilder& out) {
     XmlReader xml(page);
     xml.DecodeHtmlEntities();
     std::vector<unsigned char> effects;
@@ -311,28 +313,38 @@ bool SpineOrder(ZipContainer& zip, const std::string& packagePath, std::vector<s
 
 }  // namespace
 
-bool ReadEpubBook(System&, std::string_view file, PlainTextBuilder& out,
-                  std::vector<std::string>& skippedParts) {
+bool ReadEpubBook(System&, std::string_view file, PlainTextBuilder& out, ReadReport& report) {
     ZipContainer zip;
     std::string packagePath;
     std::vector<std::string> pages;
-    if (!zip.Open(file) || !PackagePath(zip, packagePath) || !SpineOrder(zip, packagePath, pages))
+    if (!zip.Open(file))
         return false;
+    if (!PackagePath(zip, packagePath) || !SpineOrder(zip, packagePath, pages)) {
+        report.why = zip.LastProblem();
+        return false;
+    }
+    std::vector<std::string>& skippedParts = report.skippedParts;
     // A chapter that is missing or cannot be read is left out and named;
-    // one that is not well-formed is read again tolerantly.
+    // one that is not well-formed is read again tolerantly, unless it was
+    // so long that its text has gone out already.
     for (const std::string& name : pages) {
-        std::string page;
-        if (!zip.Read(name, kMaxMemberSize, page)) {
+        std::unique_ptr<FileReader> chapter = zip.OpenMember(name, kMaxMemberSize);
+        if (!chapter) {
             skippedParts.push_back(name);
             continue;
         }
         PlainTextBuilder::Checkpoint before = out.Save();
-        if (!WalkContentDocument(page, out)) {
-            out.Restore(before);
-            WalkTolerantly(page, out);
-        } else {
+        if (WalkContentDocument(*chapter, out)) {
             out.Release();
+            continue;
         }
+        std::string page;
+        if (!out.Restore(before) || !zip.Read(name, kMaxTolerantChapter, page)) {
+            out.EndLineIfOpen();
+            skippedParts.push_back(name);
+            continue;
+        }
+        WalkTolerantly(page, out);
     }
     return true;
 }

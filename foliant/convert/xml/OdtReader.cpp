@@ -96,11 +96,15 @@ bool WalkContent(XmlReader& xml, PlainTextBuilder& out, size_t spaceBudget) {
 
 }  // namespace
 
-bool ReadOdt(System&, std::string_view file, PlainTextBuilder& out) {
+bool ReadOdt(System&, std::string_view file, PlainTextBuilder& out, ReadReport& report) {
     ZipContainer zip;
-    std::string content;
-    if (!zip.Open(file) || !zip.Read("content.xml", kMaxMemberSize, content))
+    if (!zip.Open(file))
         return false;
-    XmlReader xml(content);
-    return WalkContent(xml, out, content.size());
+    std::unique_ptr<FileReader> content = zip.OpenMember("content.xml", kMaxMemberSize);
+    if (!content) {
+        report.why = zip.LastProblem();
+        return false;
+    }
+    XmlReader xml(*content);
+    return WalkContent(xml, out, static_cast<size_t>(zip.MemberSize("content.xml")));
 }

@@ -11,8 +11,10 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The body is streamed once this much of it is waiting.
+// The body is streamed once this much of it is waiting, and even under a
+// checkpoint once it holds this much more.
 constexpr size_t kSpillSize = 1 << 20;
+constexpr size_t kHoldSize = 8 << 20;
 
 // The length of 'text' without its trailing line ends.
 size_t WithoutTrailingLineEnds(std::string_view text) {
@@ -97,8 +99,14 @@ void PlainTextBuilder::StreamTo(System& sys, TextSink sink) {
 // ends its body and notes end with, so the line ends at the end of the
 // body wait until more text comes after them.
 void PlainTextBuilder::Spill() {
-    if (!streamSystem_ || held_ || body_.size() < kSpillSize)
+    if (!streamSystem_ || body_.size() < kSpillSize)
         return;
+    if (held_) {
+        if (body_.size() < kHoldSize)
+            return;
+        held_ = false;
+        holdLost_ = true;
+    }
     size_t ready = WithoutTrailingLineEnds(body_);
     if (ready == 0)
         return;
@@ -167,25 +175,33 @@ void PlainTextBuilder::EndNote() {
 
 PlainTextBuilder::Checkpoint PlainTextBuilder::Save() {
     held_ = true;
+    holdLost_ = false;
     return {body_.size(), notes_.size(), bodyLineOpen_, noteLineOpen_, pendingSpace_,
             cellStarted_, tableDepth_, noteDepth_};
 }
 
 void PlainTextBuilder::Release() {
     held_ = false;
+    holdLost_ = false;
     Spill();
 }
 
-void PlainTextBuilder::Restore(const Checkpoint& point) {
+bool PlainTextBuilder::Restore(const Checkpoint& point) {
     held_ = false;
-    body_.resize(point.bodySize);
-    notes_.resize(point.notesSize);
-    bodyLineOpen_ = point.bodyLineOpen;
-    noteLineOpen_ = point.noteLineOpen;
+    // Text streamed already stays; tables and notes opened since are closed.
     pendingSpace_ = point.pendingSpace;
     cellStarted_ = point.cellStarted;
     tableDepth_ = point.tableDepth;
     noteDepth_ = point.noteDepth;
+    if (holdLost_) {
+        holdLost_ = false;
+        return false;
+    }
+    body_.resize(point.bodySize);
+    notes_.resize(point.notesSize);
+    bodyLineOpen_ = point.bodyLineOpen;
+    noteLineOpen_ = point.noteLineOpen;
+    return true;
 }
 
 void PlainTextBuilder::MergeNotes() {

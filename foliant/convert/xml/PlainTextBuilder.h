@@ -45,14 +45,17 @@ public:
     bool InNote() const { return noteDepth_ > 0; }
 
     // A point to come back to when a part read after it turns out
-    // unreadable; nothing is streamed until it is restored or released.
+    // unreadable; nothing is streamed until it is restored or released,
+    // unless the text held since passes a few megabytes.
     struct Checkpoint {
         size_t bodySize, notesSize;
         bool bodyLineOpen, noteLineOpen, pendingSpace, cellStarted;
         int tableDepth, noteDepth;
     };
     Checkpoint Save();
-    void Restore(const Checkpoint& point);
+    // False when the text since the point was streamed already: it stays,
+    // and only the tables and notes opened since are closed.
+    bool Restore(const Checkpoint& point);
     void Release();
 
     // The whole text in the ANSI code page with CR LF line ends, ending
@@ -84,6 +87,7 @@ private:
     System* streamSystem_ = nullptr;  // set while streaming
     TextSink sink_;
     bool held_ = false;               // a checkpoint is out
+    bool holdLost_ = false;           // and its text was streamed all the same
     bool streamed_ = false;           // some text has gone to the sink
     bool sinkFailed_ = false;
 };

@@ -10,8 +10,17 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/SkipReason.h"
 #include "convert/xml/PlainTextBuilder.h"
 #include "sys/System.h"
+
+// What a reader tells beside its text.
+struct ReadReport {
+    SkipReason why = SkipReason::Damaged;  // when it gave no text
+    std::string detail;                    // an encoding it does not know
+    // EPUB chapters missing or unreadable, left out of the text (UTF-8).
+    std::vector<std::string> skippedParts;
+};
 
 bool DocxToPlainText(System& sys, std::string_view file, std::string& text);
 bool OdtToPlainText(System& sys, std::string_view file, std::string& text);
@@ -19,10 +28,8 @@ bool EpubToPlainText(System& sys, std::string_view file, std::string& text);
 bool Fb2ToPlainText(System& sys, std::string_view file, std::string& text);
 
 // The same readers giving their text to 'out', which may stream it to a
-// file as it comes. The EPUB reader names in 'skippedParts' the chapters
-// that are missing or cannot be read and were left out.
-bool ReadDocx(System& sys, std::string_view file, PlainTextBuilder& out);
-bool ReadOdt(System& sys, std::string_view file, PlainTextBuilder& out);
-bool ReadEpubBook(System& sys, std::string_view file, PlainTextBuilder& out,
-                  std::vector<std::string>& skippedParts);
-bool ReadFictionBook(System& sys, std::string_view file, PlainTextBuilder& out);
+// file as it comes. A FictionBook is read as a stream too.
+bool ReadDocx(System& sys, std::string_view file, PlainTextBuilder& out, ReadReport& report);
+bool ReadOdt(System& sys, std::string_view file, PlainTextBuilder& out, ReadReport& report);
+bool ReadEpubBook(System& sys, std::string_view file, PlainTextBuilder& out, ReadReport& report);
+bool ReadFictionBook(System& sys, FileReader& file, PlainTextBuilder& out, ReadReport& report);

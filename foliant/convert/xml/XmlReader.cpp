@@ -8,6 +8,11 @@
 
 namespace {
 
+// A streamed document is read in slices of this size, and its text is
+// given in events of at most about this many bytes.
+constexpr size_t kReadSize = 64 * 1024;
+constexpr size_t kTextSliceSize = 256 * 1024;
+
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -69,6 +74,86 @@ XmlReader::XmlReader(std::string_view document, const XmlLimits& limits)
         pos_ = 3;
 }
 
+XmlReader::XmlReader(FileReader& source, const XmlLimits& limits)
+    : limits_(limits), source_(&source) {
+    while (doc_.size() < 3 && More()) {
+    }
+    if (StartsWith(doc_, 0, "\xEF\xBB\xBF"))
+        pos_ = 3;
+}
+
+// Reads the next slice of a streamed document onto the window; false at
+// its end, on a failed read, and when the markup at the position would
+// pass its limit.
+bool XmlReader::More() {
+    if (!source_ || sourceEnded_ || doc_.size() - pos_ >= limits_.maxMarkupSize)
+        return false;
+    size_t had = window_.size();
+    window_.resize(had + kReadSize);
+    size_t got = 0;
+    bool read = source_->Read(&window_[had], kReadSize, got);
+    window_.resize(had + (read ? got : 0));
+    doc_ = window_;
+    if (!read)
+        sourceFailed_ = true;
+    if (!read || got == 0)
+        sourceEnded_ = true;
+    return read && got > 0;
+}
+
+// Drops the part of the window already read, once it is at least as long
+// as the part still to come, so that each byte moves a bounded number of
+// times.
+void XmlReader::Compact() {
+    if (!source_ || pos_ < kReadSize || pos_ < doc_.size() - pos_)
+        return;
+    window_.erase(0, pos_);
+    pos_ = 0;
+    doc_ = window_;
+}
+
+// The '>' that closes the markup begun before 'from', outside quotes (and
+// outside brackets, in a document type), reading on as needed; a '<'
+// outside quotes ends a tag early, malformed. npos when the document ends
+// first.
+size_t XmlReader::FindMarkupEnd(size_t from, bool documentType) {
+    char quote = 0;
+    bool inSubset = false;
+    for (size_t i = from;; ++i) {
+        if (i >= doc_.size() && !More())
+            return std::string_view::npos;
+        char c = doc_[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (documentType && (c == '[' || c == ']')) {
+            inSubset = c == '[';
+        } else if ((c == '>' && !inSubset) || (c == '<' && !documentType)) {
+            return i;
+        }
+    }
+}
+
+// Reads on until the tag at the position is whole in the window.
+bool XmlReader::HoldTag() {
+    return !source_ || FindMarkupEnd(pos_ + 1, false) != std::string_view::npos;
+}
+
+// Where a slice of a long streamed text may end: short of the window's
+// end, never inside a UTF-8 sequence or a reference.
+size_t XmlReader::TextCut() const {
+    size_t cut = doc_.size() - 4;
+    while (cut > pos_ && (static_cast<unsigned char>(doc_[cut]) & 0xC0) == 0x80)
+        --cut;
+    size_t amp = doc_.rfind('&', cut);
+    if (amp != std::string_view::npos && amp >= pos_ && cut - amp <= 12 &&
+        doc_.find(';', amp) >= cut)
+        cut = amp;
+    return cut;
+}
+
 std::string_view XmlReader::LocalName() const {
     size_t colon = name_.find(':');
     return colon == std::string_view::npos ? name_ : name_.substr(colon + 1);
@@ -97,8 +182,13 @@ XmlEvent XmlReader::Next() {
         return XmlEvent::EndElement;
     }
     attributes_.clear();
-    while (pos_ < doc_.size()) {
+    Compact();
+    if (inCdata_)
+        return ReadCdata();
+    while (pos_ < doc_.size() || More()) {
         if (doc_[pos_] == '<') {
+            while (doc_.size() - pos_ < 9 && More()) {
+            }
             if (StartsWith(doc_, pos_, "<!--")) {
                 if (!SkipPast("-->"))
                     return Fail();
@@ -111,14 +201,9 @@ XmlEvent XmlReader::Next() {
             } else if (StartsWith(doc_, pos_, "<![CDATA[")) {
                 if (open_.empty())
                     return Fail();
-                size_t start = pos_ + 9;
-                size_t end = doc_.find("]]>", start);
-                if (end == std::string_view::npos)
-                    return Fail();
-                text_.clear();
-                AppendWithoutControls(text_, doc_.substr(start, end - start));
-                pos_ = end + 3;
-                return XmlEvent::Text;
+                pos_ += 9;
+                inCdata_ = true;
+                return ReadCdata();
             } else {
                 return ReadMarkup();
             }
@@ -128,12 +213,13 @@ XmlEvent XmlReader::Next() {
                 if (!IsSpace(doc_[pos_]))
                     return Fail();
                 ++pos_;
+                Compact();
                 continue;
             }
             return ReadText();
         }
     }
-    if (!open_.empty() || !sawRoot_)
+    if (sourceFailed_ || !open_.empty() || !sawRoot_)
         return Fail();
     return XmlEvent::End;
 }
@@ -159,8 +245,16 @@ XmlEvent XmlReader::ReadMarkup() {
 
 XmlEvent XmlReader::ReadText() {
     size_t end = doc_.find('<', pos_);
-    if (end == std::string_view::npos)
-        return Fail();
+    while (end == std::string_view::npos) {
+        if (source_ && doc_.size() - pos_ >= kTextSliceSize) {
+            end = TextCut();
+            break;
+        }
+        size_t searched = doc_.size();
+        if (!More())
+            return Fail();
+        end = doc_.find('<', searched);
+    }
     std::string_view raw = doc_.substr(pos_, end - pos_);
     pos_ = end;
     text_.clear();
@@ -169,9 +263,35 @@ XmlEvent XmlReader::ReadText() {
     return XmlEvent::Text;
 }
 
+// A CDATA section, from the position after its start; a long one in a
+// streamed document comes in slices.
+XmlEvent XmlReader::ReadCdata() {
+    size_t end = doc_.find("]]>", pos_);
+    while (end == std::string_view::npos) {
+        if (source_ && doc_.size() - pos_ >= kTextSliceSize) {
+            size_t cut = TextCut();
+            text_.clear();
+            AppendWithoutControls(text_, doc_.substr(pos_, cut - pos_));
+            pos_ = cut;
+            return XmlEvent::Text;
+        }
+        size_t searched = doc_.size() - pos_ >= 2 ? doc_.size() - 2 : pos_;
+        if (!More())
+            return Fail();
+        end = doc_.find("]]>", searched);
+    }
+    text_.clear();
+    AppendWithoutControls(text_, doc_.substr(pos_, end - pos_));
+    pos_ = end + 3;
+    inCdata_ = false;
+    return XmlEvent::Text;
+}
+
 XmlEvent XmlReader::ReadStartTag() {
     if (sawRoot_ && open_.empty())
         return Fail();  // a second root
+    if (!HoldTag())
+        return Fail();
     ++pos_;
     if (!ReadName(name_))
         return Fail();
@@ -205,7 +325,7 @@ XmlEvent XmlReader::ReadStartTag() {
     }
     if (open_.size() >= limits_.maxDepth)
         return Fail();
-    open_.push_back(name_);
+    open_.emplace_back(name_);
     sawRoot_ = true;
     if (doc_[pos_] == '/') {
         pendingEnd_ = true;
@@ -217,6 +337,8 @@ XmlEvent XmlReader::ReadStartTag() {
 }
 
 XmlEvent XmlReader::ReadEndTag() {
+    if (!HoldTag())
+        return Fail();
     pos_ += 2;
     if (!ReadName(name_))
         return Fail();
@@ -228,36 +350,36 @@ XmlEvent XmlReader::ReadEndTag() {
     return XmlEvent::EndElement;
 }
 
+// Comments and processing instructions of any length: what is passed
+// over is dropped from the window as the search goes on.
 bool XmlReader::SkipPast(std::string_view terminator) {
-    size_t end = doc_.find(terminator, pos_ + 2);
-    if (end == std::string_view::npos)
-        return false;
-    pos_ = end + terminator.size();
-    return true;
+    size_t from = pos_ + 2;
+    for (;;) {
+        size_t end = doc_.find(terminator, from);
+        if (end != std::string_view::npos) {
+            pos_ = end + terminator.size();
+            return true;
+        }
+        if (doc_.size() - from >= terminator.size()) {
+            pos_ = doc_.size() - (terminator.size() - 1);
+            Compact();
+        } else {
+            pos_ = from;
+        }
+        from = pos_;
+        if (!More())
+            return false;
+    }
 }
 
 // Format note: the document type may carry an internal subset in brackets,
 // whose declarations hold quoted '>' characters of their own.
 bool XmlReader::SkipDocumentType() {
-    char quote = 0;
-    bool inSubset = false;
-    for (size_t i = pos_ + 9; i < doc_.size(); ++i) {
-        char c = doc_[i];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '[') {
-            inSubset = true;
-        } else if (c == ']') {
-            inSubset = false;
-        } else if (c == '>' && !inSubset) {
-            pos_ = i + 1;
-            return true;
-        }
-    }
-    return false;
+    size_t end = FindMarkupEnd(pos_ + 9, true);
+    if (end == std::string_view::npos)
+        return false;
+    pos_ = end + 1;
+    return true;
 }
 
 bool XmlReader::ReadName(std::string_view& name) {

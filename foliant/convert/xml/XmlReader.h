@@ -1,8 +1,9 @@
-// A small streaming XML reader: it walks a document held in memory and
-// reports start tags, end tags and text one at a time, without recursion.
-// Comments, processing instructions and the document type are skipped;
-// CDATA sections are text. Sizes are limited so that a hostile document
-// cannot make it use more memory than the document itself.
+// A small streaming XML reader: it walks a document, held in memory or read
+// from a stream a window at a time, and reports start tags, end tags and
+// text one at a time, without recursion. Comments, processing instructions
+// and the document type are skipped; CDATA sections are text. Sizes are
+// limited so that a hostile document cannot make it use more memory than
+// the document itself, and a streamed one no more than its largest tag.
 #pragma once
 
 #include <cstddef>
@@ -12,16 +13,22 @@
 #include <utility>
 #include <vector>
 
+#include "sys/System.h"
+
 struct XmlLimits {
     size_t maxDepth = 100000;     // open elements at once
     size_t maxAttributes = 512;   // per start tag
     size_t maxNameLength = 1024;  // of a tag or attribute name
+    // Of one tag or document type when streaming; text and comments of any
+    // length pass through a window of fixed size.
+    size_t maxMarkupSize = size_t{16} << 20;
 };
 
 enum class XmlEvent {
     StartElement,  // Name(), Attribute()
     EndElement,    // Name(); also sent after an empty-element tag
-    Text,          // Text(): character data and CDATA, entities decoded
+    Text,          // Text(): character data and CDATA, entities decoded; a
+                   // streamed run of text may come as several events
     End,           // the document ended well formed
     Error          // malformed or over a limit; every later call repeats it
 };
@@ -30,6 +37,9 @@ class XmlReader {
 public:
     // 'document' is UTF-8 and must outlive the reader.
     explicit XmlReader(std::string_view document, const XmlLimits& limits = {});
+    // Reads the document from 'source' as it goes; a read that fails ends
+    // the document in an error.
+    explicit XmlReader(FileReader& source, const XmlLimits& limits = {});
 
     // Also decode the named entities of HTML 4 ("&eacute;"), as XHTML
     // books use them undeclared.
@@ -41,7 +51,7 @@ public:
     bool SkipElement();
 
     // The qualified name of the current element ("w:p"), and the part after
-    // its prefix ("p").
+    // its prefix ("p"); valid until the next call of Next.
     std::string_view Name() const { return name_; }
     std::string_view LocalName() const;
     // The decoded text of a Text event.
@@ -56,17 +66,28 @@ private:
     XmlEvent Fail();
     XmlEvent ReadMarkup();
     XmlEvent ReadText();
+    XmlEvent ReadCdata();
     XmlEvent ReadStartTag();
     XmlEvent ReadEndTag();
     bool SkipPast(std::string_view terminator);
+    bool More();
+    void Compact();
+    size_t FindMarkupEnd(size_t from, bool documentType);
+    bool HoldTag();
+    size_t TextCut() const;
     bool SkipDocumentType();
     bool ReadName(std::string_view& name);
     void SkipSpace();
     bool DecodeInto(std::string_view raw, std::string& out) const;
 
-    std::string_view doc_;
+    std::string_view doc_;  // the document, or the window of it read so far
     XmlLimits limits_;
     size_t pos_ = 0;
+    FileReader* source_ = nullptr;  // set when streaming
+    std::string window_;
+    bool sourceEnded_ = false;
+    bool sourceFailed_ = false;
+    bool inCdata_ = false;  // a streamed CDATA section goes on
     bool failed_ = false;
     bool pendingEnd_ = false;  // an empty-element tag still owes its end
     bool sawRoot_ = false;
@@ -74,7 +95,7 @@ private:
     std::string_view name_;
     std::string text_;
     std::vector<std::pair<std::string_view, std::string>> attributes_;
-    std::vector<std::string_view> open_;
+    std::vector<std::string> open_;
 };
 
 // True when 'name' is one of 'names'.

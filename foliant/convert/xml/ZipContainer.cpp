@@ -28,68 +28,175 @@ uint32_t U32(std::string_view s, size_t at) {
     return U16(s, at) | static_cast<uint32_t>(U16(s, at + 2)) << 16;
 }
 
-// Raw deflate into 'out', stopping with false past 'limit' bytes.
-bool Inflate(std::string_view in, size_t limit, std::string& out) {
-    z_stream z{};
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
-        return false;
-    constexpr size_t kChunk = 64 * 1024;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    z.avail_in = static_cast<uInt>(in.size());
-    int rc = Z_OK;
-    while (rc == Z_OK) {
-        size_t had = out.size();
-        if (had >= limit + 1) {
-            rc = Z_BUF_ERROR;
-            break;
-        }
-        size_t room = std::min(kChunk, limit + 1 - had);
-        out.resize(had + room);
-        z.next_out = reinterpret_cast<Bytef*>(&out[had]);
-        z.avail_out = static_cast<uInt>(room);
-        rc = inflate(&z, Z_NO_FLUSH);
-        out.resize(had + room - z.avail_out);
-        if (rc == Z_BUF_ERROR && z.avail_in == 0)
-            break;  // truncated
-        if (rc == Z_BUF_ERROR)
-            rc = Z_OK;
-    }
-    inflateEnd(&z);
-    return rc == Z_STREAM_END && out.size() <= limit;
+uint64_t U64(std::string_view s, size_t at) {
+    return U32(s, at) | static_cast<uint64_t>(U32(s, at + 4)) << 32;
 }
 
+constexpr uint32_t kZip64EndSig = 0x06064b50;
+constexpr uint32_t kZip64LocatorSig = 0x07064b50;
+constexpr size_t kZip64EndSize = 56;
+constexpr size_t kZip64LocatorSize = 20;
+constexpr uint16_t kZip64ExtraId = 0x0001;
+constexpr uint32_t kNone32 = 0xFFFFFFFF;
+constexpr size_t kReadSize = 64 * 1024;
+
+// Format note: a Zip64 member keeps in its extra field, in this order,
+// those of its uncompressed size, compressed size and header offset whose
+// central fields hold 0xFFFFFFFF.
+bool ReadZip64Extra(std::string_view extra, uint64_t* fields[3]) {
+    for (size_t at = 0; extra.size() - at >= 4;) {
+        uint16_t id = U16(extra, at);
+        uint16_t size = U16(extra, at + 2);
+        if (extra.size() - at - 4 < size)
+            return false;
+        if (id == kZip64ExtraId) {
+            size_t field = at + 4;
+            for (int i = 0; i < 3; ++i) {
+                if (*fields[i] != kNone32)
+                    continue;
+                if (field + 8 > at + 4 + size)
+                    return false;
+                *fields[i] = U64(extra, field);
+                field += 8;
+            }
+            return true;
+        }
+        at += 4 + size;
+    }
+    for (int i = 0; i < 3; ++i)
+        if (*fields[i] == kNone32)
+            return false;
+    return true;
+}
+
+// A member's bytes as they are read: copied when stored, inflated when
+// deflated, and held to the declared size and CRC-32 at the end.
+class MemberReader final : public FileReader {
+public:
+    MemberReader(std::string_view stored, bool deflated, uint64_t size, uint32_t crc)
+        : stored_(stored), deflated_(deflated), size_(size), expectedCrc_(crc) {}
+    ~MemberReader() override {
+        if (started_)
+            inflateEnd(&z_);
+    }
+
+    bool Start() {
+        if (!deflated_)
+            return true;
+        if (inflateInit2(&z_, -MAX_WBITS) != Z_OK)
+            return false;
+        started_ = true;
+        z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stored_.data()));
+        z_.avail_in = static_cast<uInt>(stored_.size());
+        return true;
+    }
+
+    bool Read(char* buffer, size_t capacity, size_t& got) override {
+        got = 0;
+        if (failed_)
+            return false;
+        if (ended_)
+            return true;
+        capacity = std::min(capacity, kReadSize);
+        if (!deflated_) {
+            got = std::min<uint64_t>(capacity, stored_.size() - taken_);
+            std::copy_n(stored_.data() + taken_, got, buffer);
+            taken_ += got;
+        } else {
+            while (got == 0 && !streamEnded_) {
+                z_.next_out = reinterpret_cast<Bytef*>(buffer);
+                z_.avail_out = static_cast<uInt>(capacity);
+                int rc = inflate(&z_, Z_NO_FLUSH);
+                got = capacity - z_.avail_out;
+                if (rc == Z_STREAM_END)
+                    streamEnded_ = true;
+                else if (rc != Z_OK && !(rc == Z_BUF_ERROR && got > 0))
+                    return Failed();  // damaged, or cut short
+            }
+        }
+        produced_ += got;
+        if (produced_ > size_)
+            return Failed();
+        crc_ = crc32(crc_, reinterpret_cast<const Bytef*>(buffer), static_cast<uInt>(got));
+        if (got == 0) {
+            if (produced_ != size_ || crc_ != expectedCrc_)
+                return Failed();
+            ended_ = true;
+        }
+        return true;
+    }
+
+private:
+    bool Failed() {
+        failed_ = true;
+        return false;
+    }
+
+    std::string_view stored_;
+    bool deflated_;
+    uint64_t size_;
+    uint32_t expectedCrc_;
+    z_stream z_{};
+    bool started_ = false;
+    bool streamEnded_ = false;
+    bool ended_ = false;
+    bool failed_ = false;
+    uint64_t taken_ = 0;
+    uint64_t produced_ = 0;
+    uLong crc_ = 0;
+};
+
 }  // namespace
+
+bool ZipContainer::Fail(SkipReason problem) {
+    problem_ = problem;
+    return false;
+}
 
 bool ZipContainer::Open(std::string_view archive) {
     archive_ = archive;
     members_.clear();
     inflateBudget_ = documentLimit_;
+    problem_ = SkipReason::Damaged;
     if (archive.size() < kEndOfCentralDirSize)
-        return false;
+        return Fail(SkipReason::Damaged);
     // The end record is the last one whose comment reaches the file's end.
     size_t lowest = archive.size() - kEndOfCentralDirSize >= kMaxCommentSize
                         ? archive.size() - kEndOfCentralDirSize - kMaxCommentSize
                         : 0;
-    size_t end = std::string_view::npos;
     for (size_t at = archive.size() - kEndOfCentralDirSize + 1; at-- > lowest;) {
         if (U32(archive, at) == kEndOfCentralDirSig &&
-            at + kEndOfCentralDirSize + U16(archive, at + 20) == archive.size()) {
-            end = at;
-            break;
-        }
+            at + kEndOfCentralDirSize + U16(archive, at + 20) == archive.size())
+            return ReadDirectory(at);
     }
-    if (end == std::string_view::npos)
-        return false;
-    uint16_t totalEntries = U16(archive, end + 10);
-    uint32_t directorySize = U32(archive, end + 12);
-    uint32_t directoryOffset = U32(archive, end + 16);
-    if (directoryOffset > end || directorySize > end - directoryOffset)
-        return false;
-    size_t at = directoryOffset;
-    size_t directoryEnd = static_cast<size_t>(directoryOffset) + directorySize;
-    for (size_t i = 0; i < totalEntries && i < kMaxMembers; ++i) {
+    return Fail(SkipReason::Damaged);
+}
+
+bool ZipContainer::ReadDirectory(size_t end) {
+    std::string_view archive = archive_;
+    uint64_t totalEntries = U16(archive, end + 10);
+    uint64_t directorySize = U32(archive, end + 12);
+    uint64_t directoryOffset = U32(archive, end + 16);
+    size_t directoryLimit = end;
+    // Format note: a Zip64 archive keeps a locator just before the end
+    // record, naming a larger end record that holds the true counts.
+    if (end >= kZip64LocatorSize && U32(archive, end - kZip64LocatorSize) == kZip64LocatorSig) {
+        uint64_t at = U64(archive, end - kZip64LocatorSize + 8);
+        if (at > end - kZip64LocatorSize || end - kZip64LocatorSize - at < kZip64EndSize ||
+            U32(archive, at) != kZip64EndSig)
+            return Fail(SkipReason::Damaged);
+        totalEntries = U64(archive, at + 32);
+        directorySize = U64(archive, at + 40);
+        directoryOffset = U64(archive, at + 48);
+        directoryLimit = static_cast<size_t>(at);
+    }
+    if (directoryOffset > directoryLimit || directorySize > directoryLimit - directoryOffset)
+        return Fail(SkipReason::Damaged);
+    size_t at = static_cast<size_t>(directoryOffset);
+    size_t directoryEnd = static_cast<size_t>(directoryOffset + directorySize);
+    for (uint64_t i = 0; i < totalEntries && i < kMaxMembers; ++i) {
         if (directoryEnd - at < kCentralFileHeaderSize || U32(archive, at) != kCentralFileHeaderSig)
-            return false;
+            return Fail(SkipReason::Damaged);
         Member m;
         m.flags = U16(archive, at + 8);
         m.method = U16(archive, at + 10);
@@ -102,13 +209,19 @@ bool ZipContainer::Open(std::string_view archive) {
         m.localHeaderOffset = U32(archive, at + 42);
         size_t recordSize = kCentralFileHeaderSize + nameLength + extraLength + commentLength;
         if (directoryEnd - at < recordSize)
-            return false;
+            return Fail(SkipReason::Damaged);
+        std::string_view extra = archive.substr(at + kCentralFileHeaderSize + nameLength, extraLength);
+        uint64_t* wide[3] = {&m.uncompressedSize, &m.compressedSize, &m.localHeaderOffset};
+        if ((m.uncompressedSize == kNone32 || m.compressedSize == kNone32 ||
+             m.localHeaderOffset == kNone32) &&
+            !ReadZip64Extra(extra, wide))
+            return Fail(SkipReason::Damaged);
         m.name.assign(archive.substr(at + kCentralFileHeaderSize, nameLength));
         members_.push_back(std::move(m));
         at += recordSize;
     }
     if (Overlapping())
-        return false;
+        return Fail(SkipReason::Damaged);
     std::stable_sort(members_.begin(), members_.end(),
                      [](const Member& a, const Member& b) { return a.name < b.name; });
     return true;
@@ -142,24 +255,59 @@ const ZipContainer::Member* ZipContainer::Find(std::string_view name) const {
 
 bool ZipContainer::Read(std::string_view name, size_t limit, std::string& data) {
     data.clear();
+    std::unique_ptr<FileReader> member = OpenMember(name, limit);
+    if (!member)
+        return false;
+    constexpr size_t kMostReserved = size_t{16} << 20;
+    data.reserve(static_cast<size_t>(std::min<uint64_t>(Find(name)->uncompressedSize, kMostReserved)));
+    for (;;) {
+        size_t had = data.size();
+        data.resize(had + kReadSize);
+        size_t got = 0;
+        if (!member->Read(&data[had], kReadSize, got))
+            return Fail(SkipReason::Damaged);
+        data.resize(had + got);
+        if (got == 0)
+            return true;
+    }
+}
+
+std::unique_ptr<FileReader> ZipContainer::OpenMember(std::string_view name, size_t limit) {
+    problem_ = SkipReason::Damaged;
     const Member* m = Find(name);
-    if (!m || (m->flags & kFlagEncrypted) || m->uncompressedSize > limit ||
-        m->uncompressedSize > inflateBudget_)
-        return false;
-    inflateBudget_ -= m->uncompressedSize;
-    size_t at = m->localHeaderOffset;
+    if (!m) {
+        Fail(SkipReason::Damaged);
+        return nullptr;
+    }
+    if (m->flags & kFlagEncrypted) {
+        Fail(SkipReason::Encrypted);
+        return nullptr;
+    }
+    if (m->uncompressedSize > limit || m->uncompressedSize > inflateBudget_) {
+        Fail(SkipReason::TooLarge);
+        return nullptr;
+    }
+    inflateBudget_ -= static_cast<size_t>(m->uncompressedSize);
+    uint64_t at = m->localHeaderOffset;
     if (archive_.size() < kLocalFileHeaderSize || at > archive_.size() - kLocalFileHeaderSize ||
-        U32(archive_, at) != kLocalFileHeaderSig)
-        return false;
-    size_t start = at + kLocalFileHeaderSize + U16(archive_, at + 26) + U16(archive_, at + 28);
-    if (start > archive_.size() || m->compressedSize > archive_.size() - start)
-        return false;
-    std::string_view stored = archive_.substr(start, m->compressedSize);
-    if (m->method == kMethodStored)
-        data.assign(stored);
-    else if (m->method != kMethodDeflated || !Inflate(stored, m->uncompressedSize, data))
-        return false;
-    if (data.size() != m->uncompressedSize)
-        return false;
-    return crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())) == m->crc;
+        U32(archive_, static_cast<size_t>(at)) != kLocalFileHeaderSig) {
+        Fail(SkipReason::Damaged);
+        return nullptr;
+    }
+    size_t header = static_cast<size_t>(at);
+    size_t start = header + kLocalFileHeaderSize + U16(archive_, header + 26) + U16(archive_, header + 28);
+    if (start > archive_.size() || m->compressedSize > archive_.size() - start ||
+        (m->method != kMethodStored && m->method != kMethodDeflated) ||
+        (m->method == kMethodStored && m->compressedSize != m->uncompressedSize)) {
+        Fail(SkipReason::Damaged);
+        return nullptr;
+    }
+    auto reader = std::make_unique<MemberReader>(
+        archive_.substr(start, static_cast<size_t>(m->compressedSize)), m->method == kMethodDeflated,
+        m->uncompressedSize, m->crc);
+    if (!reader->Start()) {
+        Fail(SkipReason::TooLarge);
+        return nullptr;
+    }
+    return reader;
 }

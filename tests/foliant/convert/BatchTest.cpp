@@ -78,6 +78,11 @@ protected:
     void Put(const std::string& name, const std::string& bytes) { WriteAll(root / name, bytes); }
     std::string Get(const std::string& name) { return ReadAll(root / name); }
     bool Has(const std::string& name) { return fs::exists(root / name); }
+    uintmax_t FileSizeOf(const std::string& name) {
+        std::error_code error;
+        uintmax_t size = fs::file_size(root / name, error);
+        return error ? 0 : size;
+    }
 
     fs::path root;
 };
@@ -147,24 +152,31 @@ TEST_F(BatchTest, EachSkippedInputGetsOneLine) {
     EXPECT_EQ(Get("out/B/ok.txt"), "ok\r\n\r\n");
 }
 
-// With 256 MB of address space a member of 200 MB of text cannot be held:
-// the document is named with the reason and the next one is read.
+// With 128 MB of address space a .docx of 150 MB of text is still read,
+// as its text streams through; an RTF file of that size is held whole and
+// cannot be, so it is named with the reason and the next file is read.
 TEST_F(BatchTest, ADocumentTooLargeForMemoryIsSkippedAndTheRunGoesOn) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #endif
+    constexpr size_t kWords = 25u << 20;
     ZipBuilder docx;
     docx.entries.push_back(RepeatedMember(
-        "word/document.xml", "<w:document><w:body><w:p><w:r><w:t>", "words ", 35u << 20,
+        "word/document.xml", "<w:document><w:body><w:p><w:r><w:t>", "words ", kWords,
         "</w:t></w:r></w:p></w:body></w:document>"));
     Put("in/huge.docx", docx.Build());
+    std::string rtf = "{\\rtf1 ";
+    for (size_t i = 0; i < kWords; ++i)
+        rtf += "words ";
+    Put("in/huge.rtf", rtf + "}");
+    rtf = std::string();
     Put("in/ok.txt", "ok");
-    Result r = Run({"--book", "B", "--out", "out", "in/huge.docx", "in/ok.txt"},
-                   "ulimit -v 262144 && ");
+    Result r = Run({"--book", "B", "--out", "out", "in/huge.docx", "in/huge.rtf", "in/ok.txt"},
+                   "ulimit -v 131072 && ");
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.err, "foliant-batch: skipped in/huge.docx: too large for memory\n");
+    EXPECT_EQ(r.err, "foliant-batch: skipped in/huge.rtf: too large for memory\n");
     EXPECT_EQ(Get("out/B/ok.txt"), "ok\r\n\r\n");
-    EXPECT_FALSE(Has("out/B/huge.txt"));
+    EXPECT_GE(FileSizeOf("out/B/huge.txt"), 6 * kWords);
 }
 
 // A chapter missing from a book is named; the rest of the book is read.

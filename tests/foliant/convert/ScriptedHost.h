@@ -28,6 +28,7 @@ public:
     std::vector<int> perFile;
     std::vector<std::string> skipped;
     std::vector<SkipReason> reasons;
+    std::vector<std::string> details;
     std::vector<int> cutProgress;
     std::vector<std::string> foldersNotMade;
     std::vector<std::string> notWritten;
@@ -58,9 +59,10 @@ public:
         if (onPump)
             onPump();
     }
-    void InputSkipped(const std::string& path, SkipReason why) override {
+    void InputSkipped(const std::string& path, SkipReason why, const std::string& detail) override {
         skipped.push_back(path);
         reasons.push_back(why);
+        details.push_back(detail);
     }
     void CutProgress(int percent) override { cutProgress.push_back(percent); }
     void RunFolderNotMade(const std::string& f) override { foldersNotMade.push_back(f); }

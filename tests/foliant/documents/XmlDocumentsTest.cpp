@@ -355,10 +355,10 @@ TEST(EpubReader, ReadsTheRestOfABookAroundABadChapter) {
          {"OPS/c4.xhtml", XhtmlPage("<p>&ccedil;a &#xD800; &mdash; &rsquo;</p>")}});
     CodePageSystem sys(1252);
     PlainTextBuilder out;
-    std::vector<std::string> skipped;
-    ASSERT_TRUE(ReadEpubBook(sys, book, out, skipped));
+    ReadReport report;
+    ASSERT_TRUE(ReadEpubBook(sys, book, out, report));
     EXPECT_EQ(out.Finish(sys), "One\r\nWrite to now, \xE9t\xE9\r\nMore ?\r\n\xE7" "a ? \x97 \x92\r\n");
-    EXPECT_EQ(skipped, std::vector<std::string>{"OPS/c3.xhtml"});
+    EXPECT_EQ(report.skippedParts, std::vector<std::string>{"OPS/c3.xhtml"});
 }
 
 // Text is turned into the code page in slices: a line of megabytes comes

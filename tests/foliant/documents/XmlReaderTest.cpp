@@ -6,15 +6,24 @@
 #include <vector>
 
 #include "convert/xml/XmlReader.h"
+#include "support/SlicedReader.h"
 
 namespace {
 
 // The events of a document as one line of text: <name a=v> </name> "text".
-std::string Trace(std::string_view doc, const XmlLimits& limits = {}) {
-    XmlReader xml(doc, limits);
+// Text that comes in several events in a row is joined, as a streamed
+// reader may cut it anywhere.
+std::string TraceOf(XmlReader& xml) {
     std::string trace;
+    bool inText = false;
     for (;;) {
-        switch (xml.Next()) {
+        XmlEvent e = xml.Next();
+        if (inText && e != XmlEvent::Text)
+            trace += "\"";
+        if (!inText && e == XmlEvent::Text)
+            trace += "\"";
+        inText = e == XmlEvent::Text;
+        switch (e) {
         case XmlEvent::StartElement:
             trace += "<" + std::string(xml.Name());
             for (const char* a : {"id", "x:lang", "lang"})
@@ -26,7 +35,7 @@ std::string Trace(std::string_view doc, const XmlLimits& limits = {}) {
             trace += "</" + std::string(xml.Name()) + ">";
             break;
         case XmlEvent::Text:
-            trace += "\"" + xml.Text() + "\"";
+            trace += xml.Text();
             break;
         case XmlEvent::End:
             return trace;
@@ -34,6 +43,19 @@ std::string Trace(std::string_view doc, const XmlLimits& limits = {}) {
             return trace + "!";
         }
     }
+}
+
+// The trace of a document held in memory; every streamed reading of it,
+// whatever the size of the reads, must give the same.
+std::string Trace(std::string_view doc, const XmlLimits& limits = {}) {
+    XmlReader whole(doc, limits);
+    std::string trace = TraceOf(whole);
+    for (size_t slice : {1, 2, 3, 7, 4096}) {
+        SlicedReader source(doc, slice);
+        XmlReader streamed(source, limits);
+        EXPECT_EQ(TraceOf(streamed), trace) << "read " << slice << " bytes at a time: " << doc;
+    }
+    return trace;
 }
 
 }  // namespace
@@ -127,6 +149,7 @@ TEST(XmlReader, MalformedDocumentsEndInAnError) {
         "< a/>",                 // no name
     };
     for (const char* doc : bad) {
+        EXPECT_EQ(Trace(doc).back(), '!') << doc;
         XmlReader xml(doc);
         XmlEvent e;
         while ((e = xml.Next()) != XmlEvent::End && e != XmlEvent::Error) {
@@ -159,4 +182,53 @@ TEST(XmlReader, SkipsAWholeElement) {
     broken.Next();
     broken.Next();
     EXPECT_FALSE(broken.SkipElement());
+}
+
+// A streamed document of any size passes through a window of bounded
+// size: long text, CDATA and comments come whole, in events of bounded
+// size, and references and characters are never cut. A tag longer than
+// the markup limit ends in an error.
+TEST(XmlReader, StreamsLongContentThroughABoundedWindow) {
+    std::string unit = "caf\xC3\xA9 &amp; \xE2\x82\xAC ";
+    std::string run;
+    while (run.size() < (3u << 20))
+        run += unit;
+    std::string decoded;
+    for (size_t at = 0; at < run.size(); at += unit.size())
+        decoded += "caf\xC3\xA9 & \xE2\x82\xAC ";
+    std::string doc = "<a>" + run + "<!--" + run + "--><![CDATA[" + run + "]]></a>";
+    SlicedReader source(doc, 65536);
+    XmlReader xml(source);
+    ASSERT_EQ(xml.Next(), XmlEvent::StartElement);
+    std::string text, cdata;
+    size_t largest = 0;
+    XmlEvent e;
+    while ((e = xml.Next()) == XmlEvent::Text) {
+        (text.size() < decoded.size() ? text : cdata) += xml.Text();
+        largest = std::max(largest, xml.Text().size());
+    }
+    EXPECT_EQ(e, XmlEvent::EndElement);
+    EXPECT_EQ(text, decoded);
+    EXPECT_EQ(cdata, run);
+    EXPECT_LT(largest, size_t{1} << 20);
+    EXPECT_EQ(xml.Next(), XmlEvent::End);
+
+    XmlLimits limits;
+    limits.maxMarkupSize = 1000;
+    std::string longTag = "<a title='" + std::string(2000, 'x') + "'/>";
+    SlicedReader tagSource(longTag, 100);
+    XmlReader tagged(tagSource, limits);
+    EXPECT_EQ(tagged.Next(), XmlEvent::Error);
+}
+
+// A source that fails ends the document in an error, never in its end.
+TEST(XmlReader, AFailedReadIsAnError) {
+    struct Failing final : FileReader {
+        bool Read(char*, size_t, size_t& got) override {
+            got = 0;
+            return false;
+        }
+    } failing;
+    XmlReader xml(failing);
+    EXPECT_EQ(xml.Next(), XmlEvent::Error);
 }

@@ -33,9 +33,23 @@ int CodePageFromEnvironment(const char* name, int fallback) {
     return number > 1 ? number : fallback;
 }
 
+// iconv knows most Windows code pages as "CP" and the number; these under
+// their own names.
 std::string IconvName(int codePage) {
-    if (codePage == kUtf8CodePage)
-        return "UTF-8";
+    struct Name {
+        int codePage;
+        const char* name;
+    };
+    static constexpr Name kNames[] = {
+        {kUtf8CodePage, "UTF-8"}, {20866, "KOI8-R"}, {21866, "KOI8-U"}, {54936, "GB18030"},
+        {20932, "EUC-JP"},        {51932, "EUC-JP"}, {51949, "EUC-KR"}, {1200, "UTF-16LE"},
+        {1201, "UTF-16BE"},
+    };
+    for (const Name& n : kNames)
+        if (n.codePage == codePage)
+            return n.name;
+    if (codePage > 28590 && codePage <= 28605)
+        return "ISO-8859-" + std::to_string(codePage - 28590);
     return "CP" + std::to_string(codePage);
 }
 

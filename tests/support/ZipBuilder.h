@@ -17,6 +17,11 @@ inline void AppendU32(std::string& out, uint32_t v) {
     AppendU16(out, v >> 16);
 }
 
+inline void AppendU64(std::string& out, uint64_t v) {
+    AppendU32(out, static_cast<uint32_t>(v));
+    AppendU32(out, static_cast<uint32_t>(v >> 32));
+}
+
 // A ZIP signature "PK" + two bytes, composed at run time.
 inline uint32_t ZipSignature(int a, int b) {
     return static_cast<uint32_t>('P') | (static_cast<uint32_t>('P' - 5) << 8) |
@@ -49,6 +54,10 @@ public:
     // stub of another size.
     int64_t offsetBias = 0;
 
+    // Zip64 records: every size and offset in the extra field, the counts
+    // in the larger end record.
+    bool zip64 = false;
+
     // Entries spread over volumes of this size when not 0: each entry's disk
     // and offset are those of its local header in the volumes.
     uint32_t volumeSize = 0;
@@ -58,12 +67,33 @@ public:
         Layout(out, directory);
         uint32_t directoryOffset = static_cast<uint32_t>(out.size() + offsetBias);
         out += directory;
+        uint32_t count = static_cast<uint32_t>(entries.size());
+        uint32_t directorySize = static_cast<uint32_t>(directory.size());
+        if (zip64) {
+            uint64_t end64 = out.size();
+            AppendU32(out, ZipSignature(6, 6));
+            AppendU64(out, 44);
+            AppendU16(out, 45);
+            AppendU16(out, 45);
+            AppendU32(out, diskNumber);
+            AppendU32(out, diskNumber);
+            AppendU64(out, count);
+            AppendU64(out, count);
+            AppendU64(out, directorySize);
+            AppendU64(out, directoryOffset);
+            AppendU32(out, ZipSignature(6, 7));
+            AppendU32(out, diskNumber);
+            AppendU64(out, end64);
+            AppendU32(out, 1);
+            count = 0xFFFF;
+            directorySize = directoryOffset = 0xFFFFFFFF;
+        }
         AppendU32(out, ZipSignature(5, 6));
         AppendU16(out, diskNumber);
         AppendU16(out, diskNumber);
-        AppendU16(out, static_cast<uint32_t>(entries.size()));
-        AppendU16(out, static_cast<uint32_t>(entries.size()));
-        AppendU32(out, static_cast<uint32_t>(directory.size()));
+        AppendU16(out, count);
+        AppendU16(out, count);
+        AppendU32(out, directorySize);
         AppendU32(out, directoryOffset);
         AppendU16(out, static_cast<uint32_t>(comment.size()));
         out += comment;
@@ -130,16 +160,25 @@ private:
             AppendU16(directory, e.dosTime);
             AppendU16(directory, e.dosDate);
             AppendU32(directory, e.crc);
-            AppendU32(directory, static_cast<uint32_t>(e.data.size()));
-            AppendU32(directory, e.uncompressedSize);
+            std::string extra;
+            if (zip64) {
+                AppendU16(extra, 1);
+                AppendU16(extra, 24);
+                AppendU64(extra, e.uncompressedSize);
+                AppendU64(extra, e.data.size());
+                AppendU64(extra, offset);
+            }
+            AppendU32(directory, zip64 ? 0xFFFFFFFF : static_cast<uint32_t>(e.data.size()));
+            AppendU32(directory, zip64 ? 0xFFFFFFFF : e.uncompressedSize);
             AppendU16(directory, static_cast<uint32_t>(e.name.size()));
-            AppendU16(directory, 0);
+            AppendU16(directory, static_cast<uint32_t>(extra.size()));
             AppendU16(directory, 0);
             AppendU16(directory, disk);
             AppendU16(directory, 0);
             AppendU32(directory, 0);
-            AppendU32(directory, offset);
+            AppendU32(directory, zip64 ? 0xFFFFFFFF : offset);
             directory += e.name;
+            directory += extra;
         }
     }
 };

@@ -152,6 +152,37 @@ TEST_F(BatchTest, EachSkippedInputGetsOneLine) {
     EXPECT_EQ(Get("out/B/ok.txt"), "ok\r\n\r\n");
 }
 
+// Each document that gives no text is named with its own reason.
+TEST_F(BatchTest, NamesWhyEachDocumentGaveNoText) {
+    ZipBuilder encrypted;
+    encrypted.entries.push_back(PackageMember("word/document.xml", "<w:document/>"));
+    encrypted.entries.back().flags |= 1;
+    std::string book = BuildPackage({{"word/document.xml", "<w:document><w:body>"}});
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"locked.docx", encrypted.Build(), "encrypted"},
+        {"cut.docx", book, "damaged"},
+        {"plain.odt", "not a package at all", "damaged"},
+        {"klingon.fb2", "<?xml version='1.0' encoding='x-klingon'?><FictionBook/>",
+         "unknown encoding \"x-klingon\""},
+        {"empty.fb2", "<FictionBook><body><p> </p></body></FictionBook>", "no text"},
+    };
+    std::vector<std::string> args = {"--book", "B", "--out", "out"};
+    std::string expected;
+    for (const Case& c : cases) {
+        Put(std::string("in/") + c.name, c.bytes);
+        args.push_back(std::string("in/") + c.name);
+        expected += std::string("foliant-batch: skipped in/") + c.name + ": " + c.reason + "\n";
+    }
+    Result r = Run(args);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, expected);
+}
+
 // With 128 MB of address space a .docx of 150 MB of text is still read,
 // as its text streams through; an RTF file of that size is held whole and
 // cannot be, so it is named with the reason and the next file is read.

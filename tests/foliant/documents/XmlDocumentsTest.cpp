@@ -9,6 +9,7 @@
 
 #include "CodePageSystem.h"
 #include "support/PackageBuilder.h"
+#include "support/SlicedReader.h"
 #include "convert/xml/PlainTextBuilder.h"
 #include "convert/xml/XmlDocuments.h"
 
@@ -281,6 +282,61 @@ std::string DocxWithTarget(const std::string& target, const std::string& runs) {
 }
 
 }  // namespace
+
+// Books in every encoding the reader names, long enough that the decoder
+// cuts them into many slices: each gives its text exactly, read on a
+// system whose ANSI code page is UTF-8. One in an unknown encoding is
+// refused with the name.
+TEST(Fb2Reader, ReadsEveryEncodingItNames) {
+    struct Case {
+        const char* encoding;  // as declared; empty for a byte-order mark
+        int codePage;          // the bytes' code page; 1201 for UTF-16BE
+        const char* text;
+    };
+    const Case cases[] = {
+        {"windows-1251", 1251, "Война и мир"},
+        {"koi8-r", 20866, "Война и мир"},
+        {"KOI8-U", 21866, "Їжак і ґанок"},
+        {"iso-8859-5", 28595, "Война и мир"},
+        {"ISO-8859-15", 28605, "Œuvre à 5 €"},
+        {"windows-1250", 1250, "Żółć"},
+        {"gbk", 936, "红楼梦 第一回"},
+        {"GB18030", 54936, "红楼梦 第一回"},
+        {"big5", 950, "紅樓夢 第一回"},
+        {"Shift_JIS", 932, "吾輩は猫である"},
+        {"euc-jp", 20932, "吾輩は猫である"},
+        {"euc-kr", 949, "홍길동전"},
+        {"", 1200, "Война и мир 红楼梦 😀"},
+        {"", 1201, "Война и мир 红楼梦 😀"},
+    };
+    CodePageSystem sys(kUtf8CodePage);
+    for (const Case& c : cases) {
+        std::string paragraph = std::string("<p>") + c.text + "</p>\n";
+        std::string body = "<FictionBook><body>" + Repeated(paragraph, 20000) + "</body></FictionBook>";
+        std::string utf16 = sys.ToUtf16Le(body, kUtf8CodePage);
+        std::string book;
+        if (c.codePage == 1200 || c.codePage == 1201) {
+            book = "\xFF\xFE" + utf16;
+            if (c.codePage == 1201) {
+                for (size_t i = 0; i < book.size(); i += 2)
+                    std::swap(book[i], book[i + 1]);
+            }
+        } else {
+            book = "<?xml version=\"1.0\" encoding=\"" + std::string(c.encoding) + "\"?>" +
+                   sys.FromUtf16Le(utf16, c.codePage);
+        }
+        std::string text;
+        ASSERT_TRUE(Fb2ToPlainText(sys, book, text)) << c.encoding << " " << c.codePage;
+        EXPECT_TRUE(text == Repeated(std::string(c.text) + "\r\n", 20000)) << c.encoding << " " << c.codePage;
+    }
+    SlicedReader unknown("<?xml version='1.0' encoding='x-klingon'?><FictionBook/>", 4096);
+    PlainTextBuilder out;
+    ReadReport report;
+    EXPECT_FALSE(ReadFictionBook(sys, unknown, out, report));
+    EXPECT_EQ(report.why, SkipReason::UnknownEncoding);
+    EXPECT_EQ(report.detail, "x-klingon");
+}
+
 
 // Hostile and odd packages, made here: each gives the document's real
 // text once, no more, or is refused; none crashes or balloons.

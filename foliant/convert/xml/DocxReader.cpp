@@ -50,6 +50,10 @@ bool ReadRunProperties(XmlReader& xml, bool& hidden) {
 // Walks one part (the document, its footnotes or its endnotes).
 bool WalkPart(FileReader& part, PlainTextBuilder& out, NoteNumbers& notes) {
     XmlReader xml(part);
+    // Transitional and strict WordprocessingML, whatever their prefixes.
+    xml.UsePrefix("http://schemas.openxmlformats.org/wordprocessingml/2006/main", "w");
+    xml.UsePrefix("http://purl.oclc.org/ooxml/wordprocessingml/main", "w");
+    xml.UsePrefix("http://schemas.openxmlformats.org/markup-compatibility/2006", "mc");
     bool inText = false;
     bool hiddenRun = false;  // the current run is hidden text
     for (;;) {

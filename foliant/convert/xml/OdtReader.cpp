@@ -106,5 +106,17 @@ bool ReadOdt(System&, std::string_view file, PlainTextBuilder& out, ReadReport& 
         return false;
     }
     XmlReader xml(*content);
+    static constexpr struct {
+        const char* uri;
+        const char* prefix;
+    } kNamespaces[] = {
+        {"urn:oasis:names:tc:opendocument:xmlns:office:1.0", "office"},
+        {"urn:oasis:names:tc:opendocument:xmlns:text:1.0", "text"},
+        {"urn:oasis:names:tc:opendocument:xmlns:table:1.0", "table"},
+        {"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0", "draw"},
+        {"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0", "svg"},
+    };
+    for (const auto& ns : kNamespaces)
+        xml.UsePrefix(ns.uri, ns.prefix);
     return WalkContent(xml, out, static_cast<size_t>(zip.MemberSize("content.xml")));
 }

@@ -168,6 +168,48 @@ const std::string* XmlReader::Attribute(std::string_view name) const {
     return nullptr;
 }
 
+void XmlReader::UsePrefix(std::string_view uri, std::string_view prefix) {
+    wanted_.emplace_back(uri, prefix);
+}
+
+// Format note: a prefix is bound by an xmlns:prefix attribute (xmlns
+// alone binds names without one) on the element that uses it or one
+// around it, and the innermost binding holds.
+void XmlReader::BindPrefixes() {
+    size_t depth = open_.size() + 1;
+    for (const auto& [name, value] : attributes_) {
+        if (name == "xmlns")
+            bindings_.push_back({std::string(), value, depth});
+        else if (name.substr(0, 6) == "xmlns:")
+            bindings_.push_back({std::string(name.substr(6)), value, depth});
+    }
+}
+
+// 'name' with the prefix the reader was asked to use for its namespace;
+// 'name' itself when it is in none of those.
+std::string_view XmlReader::Renamed(std::string_view name, std::string& storage) const {
+    size_t colon = name.find(':');
+    std::string_view prefix = colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+    for (auto b = bindings_.rbegin(); b != bindings_.rend(); ++b) {
+        if (b->prefix != prefix)
+            continue;
+        for (const auto& [uri, wanted] : wanted_) {
+            if (uri != b->uri || wanted == prefix)
+                continue;
+            std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
+            storage.assign(wanted).append(":").append(local);
+            return storage;
+        }
+        break;
+    }
+    return name;
+}
+
+void XmlReader::UnbindPrefixes() {
+    while (!bindings_.empty() && bindings_.back().depth > open_.size())
+        bindings_.pop_back();
+}
+
 XmlEvent XmlReader::Fail() {
     failed_ = true;
     return XmlEvent::Error;
@@ -179,6 +221,7 @@ XmlEvent XmlReader::Next() {
     if (pendingEnd_) {
         pendingEnd_ = false;
         open_.pop_back();
+        UnbindPrefixes();
         return XmlEvent::EndElement;
     }
     attributes_.clear();
@@ -325,6 +368,14 @@ XmlEvent XmlReader::ReadStartTag() {
     }
     if (open_.size() >= limits_.maxDepth)
         return Fail();
+    if (!wanted_.empty()) {
+        BindPrefixes();
+        name_ = Renamed(name_, renamed_);
+        renamedAttributes_.resize(attributes_.size());
+        for (size_t i = 0; i < attributes_.size(); ++i)
+            if (attributes_[i].first.find(':') != std::string_view::npos)
+                attributes_[i].first = Renamed(attributes_[i].first, renamedAttributes_[i]);
+    }
     open_.emplace_back(name_);
     sawRoot_ = true;
     if (doc_[pos_] == '/') {
@@ -342,11 +393,14 @@ XmlEvent XmlReader::ReadEndTag() {
     pos_ += 2;
     if (!ReadName(name_))
         return Fail();
+    if (!wanted_.empty())
+        name_ = Renamed(name_, renamed_);
     SkipSpace();
     if (pos_ >= doc_.size() || doc_[pos_] != '>' || open_.empty() || open_.back() != name_)
         return Fail();
     ++pos_;
     open_.pop_back();
+    UnbindPrefixes();
     return XmlEvent::EndElement;
 }
 

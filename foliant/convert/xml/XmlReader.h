@@ -44,6 +44,9 @@ public:
     // Also decode the named entities of HTML 4 ("&eacute;"), as XHTML
     // books use them undeclared.
     void DecodeHtmlEntities() { htmlEntities_ = true; }
+    // Names the elements and attributes of namespace 'uri' with 'prefix'
+    // ("w:p"), whatever prefix the document binds to it.
+    void UsePrefix(std::string_view uri, std::string_view prefix);
 
     XmlEvent Next();
     // After a StartElement: consumes everything up to its end. False when
@@ -79,6 +82,9 @@ private:
     bool ReadName(std::string_view& name);
     void SkipSpace();
     bool DecodeInto(std::string_view raw, std::string& out) const;
+    void BindPrefixes();
+    std::string_view Renamed(std::string_view name, std::string& storage) const;
+    void UnbindPrefixes();
 
     std::string_view doc_;  // the document, or the window of it read so far
     XmlLimits limits_;
@@ -96,6 +102,14 @@ private:
     std::string text_;
     std::vector<std::pair<std::string_view, std::string>> attributes_;
     std::vector<std::string> open_;
+    struct Binding {
+        std::string prefix, uri;
+        size_t depth;  // of the element that declares it
+    };
+    std::vector<std::pair<std::string, std::string>> wanted_;  // uri, prefix
+    std::vector<Binding> bindings_;
+    std::string renamed_;                         // the current element's name
+    std::vector<std::string> renamedAttributes_;
 };
 
 // True when 'name' is one of 'names'.

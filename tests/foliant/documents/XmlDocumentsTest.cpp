@@ -157,6 +157,53 @@ TEST(OdtReader, GivesParagraphsWithTheirSpacing) {
               "a1\tb1 more\r\n\t\r\n\r\n[1] The note.\r\n");
 }
 
+namespace {
+
+std::string ReplaceAll(std::string s, const std::string& from, const std::string& to) {
+    for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+        s.replace(at, from.size(), to);
+    return s;
+}
+
+}  // namespace
+
+// Elements are known by their namespace, whatever prefix the document
+// binds to it, or none: every spelling gives the same text.
+TEST(XmlDocuments, MatchElementsByNamespaceNotPrefix) {
+    const std::string wml = "'http://schemas.openxmlformats.org/wordprocessingml/2006/main'";
+    const std::string docx =
+        "<{w}document {xmlns}><{w}body><{w}p><{w}r><{w}t>One</{w}t><{w}tab/><{w}t>two</{w}t></{w}r>"
+        "</{w}p><{w}p><{w}r><{w}rPr><{w}vanish {a}val='1'/></{w}rPr><{w}t>hidden</{w}t></{w}r>"
+        "<{w}r><{w}t>shown</{w}t></{w}r></{w}p></{w}body></{w}document>";
+    const std::string office = "'urn:oasis:names:tc:opendocument:xmlns:office:1.0'";
+    const std::string text = "'urn:oasis:names:tc:opendocument:xmlns:text:1.0'";
+    const std::string odt =
+        "<{w}document-content {xmlns}><{w}body><{w}text><{a}p>a<{a}s {a}c='2'/>b<{a}note>"
+        "<{a}note-citation>1</{a}note-citation><{a}note-body><{a}p>note</{a}p></{a}note-body>"
+        "</{a}note></{a}p></{w}text></{w}body></{w}document-content>";
+    struct Case {
+        bool docx;
+        const char* w;  // prefix of the elements (office's in ODT)
+        const char* a;  // prefix of the attributes (text's in ODT)
+        std::string xmlns;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {true, "w:", "w:", "xmlns:w=" + wml, "One\ttwo\r\nshown\r\n"},
+        {true, "ns0:", "ns0:", "xmlns:ns0=" + wml, "One\ttwo\r\nshown\r\n"},
+        {true, "", "a:", "xmlns=" + wml + " xmlns:a=" + wml, "One\ttwo\r\nshown\r\n"},
+        {false, "office:", "text:", "xmlns:office=" + office + " xmlns:text=" + text, "a  b[1]\r\n[1] note\r\n"},
+        {false, "o:", "t:", "xmlns:o=" + office + " xmlns:t=" + text, "a  b[1]\r\n[1] note\r\n"},
+        {false, "", "t:", "xmlns=" + office + " xmlns:t=" + text, "a  b[1]\r\n[1] note\r\n"},
+    };
+    for (const Case& c : cases) {
+        std::string part = c.docx ? docx : odt;
+        part = ReplaceAll(ReplaceAll(ReplaceAll(part, "{w}", c.w), "{a}", c.a), "{xmlns}", c.xmlns);
+        std::string package = BuildPackage({{c.docx ? "word/document.xml" : "content.xml", part}});
+        EXPECT_EQ(Converted(c.docx ? DocxToPlainText : OdtToPlainText, package), c.expected) << part;
+    }
+}
+
 TEST(OdtReader, DamagedDocumentsGiveNoText) {
     CodePageSystem sys(1252);
     std::string text;

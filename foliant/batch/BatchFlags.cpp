@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "convert/DocumentKinds.h"
+
 namespace {
 
 struct Flag {
@@ -89,9 +91,9 @@ std::string BatchHelpText() {
                             std::string(flag.value);
         text += flag.name == "--out" ? " " + shown : " [" + shown + "]";
     }
-    text += " FILE...\n\nConverts documents (.txt, .text, .htm, .html, .asp, .php, .rtf, .doc,\n"
-            ".docx, .odt, .epub, .fb2) into the text pieces of a book, as the desktop\n"
-            "program does. Text files in UTF-8 or UTF-16 are turned into the ANSI code page.\n\n";
+    text += " FILE...\n\nConverts documents (" + KnownEndings() +
+            ")\ninto the text pieces of a book, as the desktop program does. Text files in\n"
+            "UTF-8 or UTF-16 are turned into the ANSI code page.\n\n";
     for (const Flag& flag : kFlags) {
         std::string shown = "  " + std::string(flag.name) + (flag.value.empty() ? "" : " ") +
                             std::string(flag.value);

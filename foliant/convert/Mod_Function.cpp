@@ -20,64 +20,10 @@ namespace {
 
 constexpr int kRandomRange = 1000;
 
-std::string LastFourLower(const std::string& path) {
-    std::string x = path.size() > 4 ? path.substr(path.size() - 4) : path;
-    for (char& c : x)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return x;
-}
-
 std::string ReplaceEvery(std::string text, const std::string& find, const std::string& with) {
     for (size_t at = text.find(find); at != std::string::npos; at = text.find(find, at + with.size()))
         text.replace(at, find.size(), with);
     return text;
-}
-
-InputKind KindOf(const std::string& path) {
-    std::string x = LastFourLower(path);
-    if (x == ".txt" || x == "text")
-        return InputKind::Text;
-    if (x == ".htm" || x == "html" || x == ".asp" || x == ".php")
-        return InputKind::Html;
-    if (x == ".rtf")
-        return InputKind::Rtf;
-    if (x == ".doc")
-        return InputKind::Doc;
-    if (x == "docx")
-        return InputKind::Docx;
-    if (x == ".odt")
-        return InputKind::Odt;
-    if (x == "epub")
-        return InputKind::Epub;
-    if (x == ".fb2")
-        return InputKind::Fb2;
-    return InputKind::Unknown;
-}
-
-// A reader of XML-based documents, given the document's path.
-using XmlDocumentReader = bool (*)(System&, const std::string&, PlainTextBuilder&, ReadReport&);
-
-// ZIP packages are read whole into memory and their members streamed.
-template <bool (*Read)(System&, std::string_view, PlainTextBuilder&, ReadReport&)>
-bool PackagedDocument(System& sys, const std::string& path, PlainTextBuilder& out,
-                      ReadReport& report) {
-    std::string file;
-    if (!sys.ReadFile(path, file)) {
-        report.why = SkipReason::Unreadable;
-        return false;
-    }
-    return Read(sys, file, out, report);
-}
-
-bool StreamedFictionBook(System& sys, const std::string& path, PlainTextBuilder& out,
-                         ReadReport& report) {
-    std::unique_ptr<FileReader> file = sys.OpenForReading(path);
-    if (!file) {
-        report.why = SkipReason::Unreadable;
-        return false;
-    }
-    return ReadFictionBook(sys, *file, out, report);
 }
 
 // Reads an XML-based document and writes its text into 'target' as it
@@ -182,26 +128,40 @@ bool Contained(Step step, SkipReason& failure) {
 
 }  // namespace
 
-bool ConversionRun::Convert(const std::string& path, InputKind kind, std::vector<WorkItem>& work,
-                            SkipReason& failure, std::string& detail) {
-    switch (kind) {
+bool ConversionRun::Convert(const std::string& path, const DocumentKind& kind,
+                            std::vector<WorkItem>& work, SkipReason& failure, std::string& detail) {
+    if (kind.read) {
+        work.push_back({MakeTemporaryName(kind.tag), true});
+        ReadReport report;
+        bool read = XmlDocumentToText(sys_, kind.read, path, work.back().path, report);
+        // Part names are UTF-8; the host hears ANSI.
+        for (const std::string& part : report.skippedParts)
+            host_.PartSkipped(path, sys_.FromUtf16Le(sys_.ToUtf16Le(part, kUtf8CodePage),
+                                                     kAnsiCodePage));
+        if (!read) {
+            failure = report.why;
+            detail = report.detail;
+        }
+        return read;
+    }
+    switch (kind.kind) {
     case InputKind::Text: {
         TextEncoding encoding = DetectTextEncoding(sys_, path);
         if (encoding == TextEncoding::Bytes) {
             work.push_back({path, false});
             return true;
         }
-        work.push_back({MakeTemporaryName("txt"), true});
+        work.push_back({MakeTemporaryName(kind.tag), true});
         return UnicodeTextToAnsi(sys_, path, work.back().path, encoding);
     }
     case InputKind::Html:
-        work.push_back({MakeTemporaryName("htm"), true});
+        work.push_back({MakeTemporaryName(kind.tag), true});
         return HtmlToText(sys_, path, work.back().path,
                           [this](int percent) { host_.SetFileProgress(percent); });
     case InputKind::Rtf:
     case InputKind::Doc: {
-        bool rtf = kind == InputKind::Rtf;
-        work.push_back({MakeTemporaryName(rtf ? "rtf" : "doc"), true});
+        bool rtf = kind.kind == InputKind::Rtf;
+        work.push_back({MakeTemporaryName(kind.tag), true});
         const std::string& target = work.back().path;
         if (rtf ? converters_.RtfToText(path, target) : converters_.DocToText(path, target))
             return true;
@@ -211,35 +171,7 @@ bool ConversionRun::Convert(const std::string& path, InputKind kind, std::vector
     case InputKind::Docx:
     case InputKind::Odt:
     case InputKind::Epub:
-    case InputKind::Fb2: {
-        static constexpr struct {
-            InputKind kind;
-            const char* tag;
-            XmlDocumentReader read;
-        } kReaders[] = {
-            {InputKind::Docx, "docx", PackagedDocument<ReadDocx>},
-            {InputKind::Odt, "odt", PackagedDocument<ReadOdt>},
-            {InputKind::Epub, "epub", PackagedDocument<ReadEpubBook>},
-            {InputKind::Fb2, "fb2", StreamedFictionBook},
-        };
-        for (const auto& reader : kReaders) {
-            if (reader.kind != kind)
-                continue;
-            work.push_back({MakeTemporaryName(reader.tag), true});
-            ReadReport report;
-            bool read = XmlDocumentToText(sys_, reader.read, path, work.back().path, report);
-            // Part names are UTF-8; the host hears ANSI.
-            for (const std::string& part : report.skippedParts)
-                host_.PartSkipped(path, sys_.FromUtf16Le(sys_.ToUtf16Le(part, kUtf8CodePage),
-                                                         kAnsiCodePage));
-            if (!read) {
-                failure = report.why;
-                detail = report.detail;
-            }
-            return read;
-        }
-        return false;
-    }
+    case InputKind::Fb2:
     case InputKind::Unknown:
         break;
     }
@@ -247,8 +179,8 @@ bool ConversionRun::Convert(const std::string& path, InputKind kind, std::vector
 }
 
 void ConversionRun::ConvertAndCutFile(const std::string& path) {
-    InputKind kind = KindOf(path);
-    if (kind == InputKind::Unknown) {
+    const DocumentKind& kind = KindOf(path);
+    if (kind.kind == InputKind::Unknown) {
         host_.InputSkipped(path, SkipReason::UnknownEnding, "");
         return;
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/DocumentKinds.h"
 #include "convert/RunHost.h"
 #include "shell/LanguageTable.h"
 #include "shell/Mod_DIM.h"
@@ -16,8 +17,6 @@ class PieceWriter;
 
 enum class RunOutcome { Refused, Finished, Stopped };
 
-// The kinds of input, told apart by the last four characters of the name.
-enum class InputKind { Text, Html, Rtf, Doc, Docx, Odt, Epub, Fb2, Unknown };
 
 // The temporary text file name: folder, date without leading zeros, tick
 // count as a signed number, converter tag, random number, ".txt".
@@ -56,7 +55,7 @@ private:
     void ConvertAndCutFile(const std::string& path);
     // Turns the input into the text files to cut; false when it gave none,
     // with the reason in 'failure'.
-    bool Convert(const std::string& path, InputKind kind, std::vector<WorkItem>& work,
+    bool Convert(const std::string& path, const DocumentKind& kind, std::vector<WorkItem>& work,
                  SkipReason& failure, std::string& detail);
     std::string MakeTemporaryName(const std::string& tag);
 

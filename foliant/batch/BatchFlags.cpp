@@ -33,6 +33,23 @@ const Flag* FindFlag(std::string_view name) {
     return nullptr;
 }
 
+// 'paragraph' in lines of at most 76 characters, broken at blanks.
+std::string Wrapped(const std::string& paragraph) {
+    constexpr size_t kWidth = 76;
+    std::string text, line;
+    for (size_t at = 0; at < paragraph.size();) {
+        size_t blank = paragraph.find(' ', at);
+        std::string word = paragraph.substr(at, blank == std::string::npos ? blank : blank - at);
+        at = blank == std::string::npos ? paragraph.size() : blank + 1;
+        if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
+            text += line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return text + line + "\n";
+}
+
 }  // namespace
 
 bool ParseBatchArguments(int argc, char** argv, BatchOptions& options, std::string& error) {
@@ -91,9 +108,11 @@ std::string BatchHelpText() {
                             std::string(flag.value);
         text += flag.name == "--out" ? " " + shown : " [" + shown + "]";
     }
-    text += " FILE...\n\nConverts documents (" + KnownEndings() +
-            ")\ninto the text pieces of a book, as the desktop program does. Text files in\n"
-            "UTF-8 or UTF-16 are turned into the ANSI code page.\n\n";
+    text += " FILE...\n\n" +
+            Wrapped("Converts documents (" + KnownEndings() +
+                    ") into the text pieces of a book, as the desktop program does. Text files "
+                    "in UTF-8 or UTF-16 are turned into the ANSI code page.") +
+            "\n";
     for (const Flag& flag : kFlags) {
         std::string shown = "  " + std::string(flag.name) + (flag.value.empty() ? "" : " ") +
                             std::string(flag.value);

@@ -178,10 +178,13 @@ void XmlReader::UsePrefix(std::string_view uri, std::string_view prefix) {
 void XmlReader::BindPrefixes() {
     size_t depth = open_.size() + 1;
     for (const auto& [name, value] : attributes_) {
-        if (name == "xmlns")
-            bindings_.push_back({std::string(), value, depth});
-        else if (name.substr(0, 6) == "xmlns:")
-            bindings_.push_back({std::string(name.substr(6)), value, depth});
+        if (name != "xmlns" && name.substr(0, 6) != "xmlns:")
+            continue;
+        const std::string* wanted = nullptr;
+        for (const auto& [uri, prefix] : wanted_)
+            if (uri == value)
+                wanted = &prefix;
+        bindings_.push_back({std::string(name.substr(name.size() > 5 ? 6 : 5)), wanted, depth});
     }
 }
 
@@ -193,14 +196,11 @@ std::string_view XmlReader::Renamed(std::string_view name, std::string& storage)
     for (auto b = bindings_.rbegin(); b != bindings_.rend(); ++b) {
         if (b->prefix != prefix)
             continue;
-        for (const auto& [uri, wanted] : wanted_) {
-            if (uri != b->uri || wanted == prefix)
-                continue;
-            std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
-            storage.assign(wanted).append(":").append(local);
-            return storage;
-        }
-        break;
+        if (!b->wanted || *b->wanted == prefix)
+            return name;
+        std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
+        storage.assign(*b->wanted).append(":").append(local);
+        return storage;
     }
     return name;
 }

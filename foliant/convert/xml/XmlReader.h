@@ -103,8 +103,9 @@ private:
     std::vector<std::pair<std::string_view, std::string>> attributes_;
     std::vector<std::string> open_;
     struct Binding {
-        std::string prefix, uri;
-        size_t depth;  // of the element that declares it
+        std::string prefix;
+        const std::string* wanted;  // the prefix asked for its namespace; null for none
+        size_t depth;               // of the element that declares it
     };
     std::vector<std::pair<std::string, std::string>> wanted_;  // uri, prefix
     std::vector<Binding> bindings_;

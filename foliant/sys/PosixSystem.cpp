@@ -369,6 +369,10 @@ public:
         return Convert(converters_, utf16le, "UTF-16LE", IconvName(Resolve(codePage)), 2, "?");
     }
 
+    bool HasCodePage(int codePage) override {
+        return ConverterCache::Opened(converters_.Get(IconvName(Resolve(codePage)), "UTF-16LE"));
+    }
+
     bool IsLeadByte(int codePage, unsigned char byte) override {
         int number = Resolve(codePage);
         auto known = leadBytes_.find(number);

@@ -81,6 +81,8 @@ public:
     virtual std::string ToUtf16Le(std::string_view text, int codePage) = 0;
     virtual std::string FromUtf16Le(std::string_view utf16le, int codePage) = 0;
 
+    // True when the system converts text of this code page.
+    virtual bool HasCodePage(int /*codePage*/) { return true; }
     // True when 'byte' opens a two-byte character in the code page (the
     // double-byte ANSI code pages of East Asian systems); false in every
     // single-byte code page.

@@ -244,6 +244,10 @@ public:
         return out;
     }
 
+    bool HasCodePage(int codePage) override {
+        return IsValidCodePage(WindowsCodePage(codePage)) != 0;
+    }
+
     bool IsLeadByte(int codePage, unsigned char byte) override {
         return IsDBCSLeadByteEx(WindowsCodePage(codePage), byte) != 0;
     }

@@ -264,7 +264,10 @@ bool ReadFictionBook(System& sys, FileReader& file, PlainTextBuilder& out, ReadR
     } else {
         std::string encoding = DeclaredEncoding(head);
         codePage = CodePageOf(encoding);
-        if (codePage == 0) {
+        // GBK is the two-byte part of GB18030, all that most books use.
+        if (codePage == 54936 && !sys.HasCodePage(codePage))
+            codePage = 936;
+        if (codePage == 0 || !sys.HasCodePage(codePage)) {
             report.why = SkipReason::UnknownEncoding;
             report.detail = encoding;
             return false;

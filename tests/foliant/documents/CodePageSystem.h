@@ -44,6 +44,7 @@ public:
         return real_.FromUtf16Le(utf16le, Resolve(codePage));
     }
 
+    bool HasCodePage(int codePage) override { return real_.HasCodePage(Resolve(codePage)); }
     bool IsLeadByte(int codePage, unsigned char byte) override {
         return real_.IsLeadByte(Resolve(codePage), byte);
     }

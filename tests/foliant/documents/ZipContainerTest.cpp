@@ -117,8 +117,9 @@ TEST(ZipContainer, StreamsMembersAndReadsZip64) {
                 while ((sound = member->Read(&buffer[0], size, got)) && got > 0)
                     data.append(buffer, 0, got);
                 EXPECT_EQ(sound, std::string(name) != "bad crc") << name << " " << size;
-                if (sound)
+                if (sound) {
                     EXPECT_TRUE(data == text) << name << " " << size;
+                }
             }
         }
     }

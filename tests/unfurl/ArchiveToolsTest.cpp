@@ -53,6 +53,15 @@ protected:
         Vars.ZipStart = 0;
         ReadDirectory();
     }
+    // Of sixteen wrong passwords, how many pass the entry's check byte. A
+    // check of one byte lets a wrong password through once in 256 tries,
+    // so a few may; a missing or misplaced check lets most through.
+    int WrongPasswordsThatFit(size_t index) {
+        int fits = 0;
+        for (int i = 0; i < 16; ++i)
+            fits += Extract(index, "wrong" + std::to_string(i)).passwordFits ? 1 : 0;
+        return fits;
+    }
     // Decodes entry 'index' as extraction does, into memory.
     Extracted Extract(size_t index, const std::string& password = "") {
         const EntryRecord& e = Vars.EntryTable.at(index);
@@ -130,7 +139,7 @@ TEST_F(ToolArchives, InfoZipEncryptionChecksTheTimeByte) {
     OpenFile(folder.File("e.zip"));
     EXPECT_TRUE(Vars.EntryTable[IndexOf("text.txt")].Flags() & kEntryHasDescriptor);
     ExpectSamples("s3cret");
-    EXPECT_FALSE(Extract(IndexOf("text.txt"), "S3cret").passwordFits);
+    EXPECT_LE(WrongPasswordsThatFit(IndexOf("text.txt")), 2);
 }
 
 TEST_F(ToolArchives, SevenZipCryptoChecksTheCrcByte) {
@@ -140,7 +149,7 @@ TEST_F(ToolArchives, SevenZipCryptoChecksTheCrcByte) {
     OpenFile(folder.File("c.zip"));
     EXPECT_FALSE(Vars.EntryTable[IndexOf("text.txt")].Flags() & kEntryHasDescriptor);
     ExpectSamples("s3cret");
-    EXPECT_FALSE(Extract(IndexOf("sub\\random.bin"), "wrong").passwordFits);
+    EXPECT_LE(WrongPasswordsThatFit(IndexOf("sub\\random.bin")), 2);
 }
 
 TEST_F(ToolArchives, SevenZipUtf8NameListsInTheAnsiCodePage) {

@@ -93,10 +93,11 @@ std::string Convert(ConverterCache& converters, std::string_view in, const std::
         char* dst = buffer;
         size_t dstLeft = sizeof buffer;
         size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        int error = errno;  // read before append, whose allocation may change it
         out.append(buffer, dst - buffer);
         if (rc != static_cast<size_t>(-1))
             break;
-        if (errno == E2BIG)
+        if (error == E2BIG)
             continue;
         // EILSEQ or EINVAL: an unconvertible or incomplete sequence.
         size_t skip = stepIn < srcLeft ? stepIn : srcLeft;

@@ -212,7 +212,9 @@ TEST(RtfCharacters, CharactersBeyondSixteenBits) {
 // convert reads as Windows-1252, Mac Roman (\mac, character set 77) comes
 // from the reader's own table, and another unknown code page keeps its
 // ASCII with "?" for every other byte. Characters the ANSI code page lacks
-// become "?" on the way out.
+// become "?" on the way out. Letters that a system holds back to see
+// whether a combining mark follows (Vietnamese and Hebrew) are not lost at
+// the end of the text.
 TEST(RtfCodePages, TextIsNeverLostForItsCodePage) {
     struct Case {
         std::string rtf;
@@ -232,6 +234,9 @@ TEST(RtfCodePages, TextIsNeverLostForItsCodePage) {
         {"{\\rtf1\\mac \\'cb}", 65001, "\xC3\x80\r\n"},
         {fonts77 + "\\f1 \\'8e\\f0 \\'8e}", 1252, "\xe9\x8e\r\n"},
         {unknownCpg + "\\f1 ab\\'e9c}", 1252, "ab?c\r\n"},
+        {"{\\rtf1 caf\\u233?}", 1258, "caf\xe9\r\n"},
+        {"{\\rtf1\\ansi\\ansicpg1258 Vi\\'eat}", 1258, "Vi\xeat\r\n"},
+        {"{\\rtf1\\ansi\\ansicpg1255 \\'e0\\'e1 \\'f9}", 1255, "\xe0\xe1 \xf9\r\n"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Convert(c.rtf, c.ansi), c.text) << c.rtf << " in " << c.ansi;

@@ -12,6 +12,11 @@ bool IsLowSurrogate(uint16_t u) {
     return u >= 0xDC00 && u <= 0xDFFF;
 }
 
+uint16_t UnitAt(std::string_view utf16le, size_t i) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(utf16le[2 * i]) |
+                                 static_cast<uint8_t>(utf16le[2 * i + 1]) << 8);
+}
+
 void AppendUnit(std::string& utf16le, uint16_t unit) {
     utf16le.push_back(static_cast<char>(unit & 0xff));
     utf16le.push_back(static_cast<char>(unit >> 8));
@@ -20,10 +25,24 @@ void AppendUnit(std::string& utf16le, uint16_t unit) {
 }  // namespace
 
 void AnsiTextWriter::PutUtf16Le(std::string_view utf16le, std::string& out) {
-    for (size_t i = 0; i + 1 < utf16le.size(); i += 2)
-        Put(static_cast<uint16_t>(static_cast<uint8_t>(utf16le[i]) |
-                                  static_cast<uint8_t>(utf16le[i + 1]) << 8),
-            out);
+    size_t units = utf16le.size() / 2;
+    for (size_t i = 0; i < units;) {
+        // A run of ASCII goes out in one piece.
+        size_t end = i;
+        while (end < units && UnitAt(utf16le, end) < 0x80)
+            ++end;
+        if (end > i) {
+            Release(out);
+            size_t at = out.size();
+            out.resize(at + (end - i));
+            for (size_t k = i; k < end; ++k)
+                out[at + (k - i)] = utf16le[2 * k];
+            i = end;
+        } else {
+            PutOther(UnitAt(utf16le, i), out);
+            ++i;
+        }
+    }
 }
 
 void AnsiTextWriter::Release(std::string& out) {

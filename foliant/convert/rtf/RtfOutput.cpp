@@ -74,19 +74,21 @@ void RtfOutput::AddRowEnd() {
 
 void RtfOutput::PutUnit(uint16_t unit) {
     Flush();
-    Emit(unit);
+    ansi_.Put(unit, text_);
+    Note(unit);
 }
 
-void RtfOutput::Emit(uint16_t unit) {
-    ansi_.Put(unit, text_);
+void RtfOutput::Note(uint16_t unit) {
     lastUnits_[0] = lastUnits_[1];
     lastUnits_[1] = unit;
 }
 
-void RtfOutput::EmitUtf16Le(std::string_view utf16le) {
-    for (size_t i = 0; i + 1 < utf16le.size(); i += 2)
-        Emit(static_cast<uint16_t>(static_cast<uint8_t>(utf16le[i]) |
-                                   static_cast<uint8_t>(utf16le[i + 1]) << 8));
+void RtfOutput::PutDecoded(std::string_view utf16le) {
+    ansi_.PutUtf16Le(utf16le, text_);
+    size_t units = utf16le.size() / 2;
+    for (size_t i = units > 2 ? units - 2 : 0; i < units; ++i)
+        Note(static_cast<uint16_t>(static_cast<uint8_t>(utf16le[2 * i]) |
+                                   static_cast<uint8_t>(utf16le[2 * i + 1]) << 8));
 }
 
 void RtfOutput::Flush() {
@@ -101,14 +103,13 @@ void RtfOutput::Flush() {
     if (ascii) {
         // The common case, and the same in every code page.
         ansi_.PutAscii(pending_, text_);
-        size_t n = pending_.size();
-        lastUnits_[0] = n > 1 ? static_cast<uint8_t>(pending_[n - 2]) : lastUnits_[1];
-        lastUnits_[1] = static_cast<uint8_t>(pending_[n - 1]);
+        for (size_t i = pending_.size() > 2 ? pending_.size() - 2 : 0; i < pending_.size(); ++i)
+            Note(static_cast<uint8_t>(pending_[i]));
     } else if (pendingCodePage_ == kMacRomanCodePage) {
-        EmitUtf16Le(MacRomanToUtf16Le(pending_));
+        PutDecoded(MacRomanToUtf16Le(pending_));
     } else {
         std::string decoded = sys_.ToUtf16Le(pending_, pendingCodePage_);
-        EmitUtf16Le(decoded.empty() ? AsciiOnlyToUtf16Le(pending_) : decoded);
+        PutDecoded(decoded.empty() ? AsciiOnlyToUtf16Le(pending_) : decoded);
     }
     pending_.clear();
 }

@@ -32,11 +32,13 @@ public:
     std::string Finish();
 
 private:
+    // Decodes the pending bytes into the text.
     void Flush();
-    // Units go to the text after the pending bytes, or on their own.
+    // One unit after the pending bytes.
     void PutUnit(uint16_t unit);
-    void Emit(uint16_t unit);
-    void EmitUtf16Le(std::string_view utf16le);
+    void PutDecoded(std::string_view utf16le);
+    // Keeps the last two units put, for Finish.
+    void Note(uint16_t unit);
 
     System& sys_;
     std::string pending_;        // undecoded bytes, all in pendingCodePage_

@@ -229,6 +229,10 @@ TEST(RtfCharacters, CharactersBeyondSixteenBits) {
         {"{\\rtf1 a\\u-40000?b}", 65001, "a?b\r\n"},
         {"{\\rtf1 a\\u1114112?b}", 65001, "a?b\r\n"},
         {"{\\rtf1 a\\u1114111?b}", 65001, "a\xF4\x8F\xBF\xBF" "b\r\n"},
+        // Before or after text decoded from escaped bytes.
+        {"{\\rtf1 x\\u-10179?a\\'e9}", 1252, "x?a\xe9\r\n"},
+        {"{\\rtf1 \\u-10179?\\'e9}", 65001, "?\xC3\xA9\r\n"},
+        {"{\\rtf1 \\u-10179?\\u-8704?a\\'e9b}", 65001, "\xF0\x9F\x98\x80" "a\xC3\xA9" "b\r\n"},
     });
 }
 

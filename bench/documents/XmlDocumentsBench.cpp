@@ -1,9 +1,18 @@
-// Usage: xmldocs_bench [folder] [megabytes]
-// Times the DOCX and EPUB readers against `pandoc -t plain` on the same
-// documents of about 10 MB, or the size given (make-bench-ebooks.py writes
-// them into the folder when they are not there yet), in the same run, and
-// prints the ratios and the peak memory of each side. pandoc takes minutes
-// and gigabytes on the 10 MB documents.
+// Usage: xmldocs_bench [folder] [megabytes ...]
+// The XML document readers (.docx, .odt, .epub, .fb2) as foliant-batch runs
+// them, on documents of about 10, 40 and 100 MB of XML, or the sizes given.
+// For every document it prints the peak memory of converting it beside the
+// 64 MB target; on the smallest size it also times `pandoc -t plain` on the
+// same documents in the same run and prints the ratios (pandoc takes half
+// a minute and more than a gigabyte there). make-bench-ebooks.py writes
+// the documents into FOLDER/MEGABYTES/ when they are not there yet;
+// without a folder they go into a temporary one that is removed at the end.
+//
+// Each conversion is a child process of its own, and its peak resident set
+// is the ru_maxrss that wait4 reports for it alone. A child's peak also
+// counts the memory of the process that started it, so this one holds no
+// document.
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -14,43 +23,51 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 #include <string>
 #include <vector>
-
-#include "convert/xml/XmlDocuments.h"
 
 extern char** environ;
 
 namespace {
 
-constexpr int kOurRuns = 3;
+constexpr int kOurRuns = 3;          // on the smallest size, for the time
+constexpr double kTargetMb = 64;     // the peak a conversion should stay under
+const char* const kKinds[] = {"docx", "odt", "epub", "fb2"};
+constexpr size_t kKindCount = sizeof kKinds / sizeof kKinds[0];
 
 struct Measure {
+    bool started = false;  // false when the program could not be run
+    bool ok = false;       // exit code 0
     double ms = 0;
-    long peakKb = 0;  // the child's peak resident set
-    bool ok = false;
+    long peakKb = 0;
 };
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+double Mb(long kb) {
+    return kb / 1024.0;
 }
 
-// Runs 'work' in a child process, so that its peak memory is its own.
-template <typename Work>
-Measure InChild(Work work) {
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid == 0)
-        _exit(work() ? 0 : 1);
+// Runs a program with its output thrown away and waits for it.
+Measure Run(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     Measure m;
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return m;
+    m.started = true;
     int status = 0;
     rusage usage{};
-    if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
+    if (wait4(pid, &status, 0, &usage) == pid) {
         m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
         m.peakKb = usage.ru_maxrss;
     }
@@ -59,28 +76,38 @@ Measure InChild(Work work) {
     return m;
 }
 
-Measure Pandoc(const std::string& in, const std::string& out) {
-    return InChild([&] {
-        const char* argv[] = {"pandoc", "-t", "plain", in.c_str(), "-o", out.c_str(), nullptr};
-        execvp("pandoc", const_cast<char**>(argv));
-        return false;
-    });
+// foliant-batch converting one document into a fresh output folder, as a
+// user runs it; the text is removed afterwards.
+Measure Foliant(const std::string& document, const std::string& folder) {
+    std::string out = folder + "/out";
+    std::filesystem::remove_all(out);
+    std::filesystem::create_directories(out);
+    Measure m = Run({FOLIANT_BATCH, "--book", "bench", "--out", out, document});
+    std::filesystem::remove_all(out);
+    return m;
 }
 
-// Our reader as a conversion uses it: read the file, convert, write.
-Measure Ours(bool (*read)(System&, std::string_view, std::string&), const std::string& in,
-             const std::string& out) {
+// The median time of a few runs, with the highest peak among them.
+Measure FoliantTimed(const std::string& document, const std::string& folder) {
     std::vector<Measure> runs;
     for (int i = 0; i < kOurRuns; ++i)
-        runs.push_back(InChild([&] {
-            std::string text;
-            if (!read(PlatformSystem(), ReadAll(in), text))
-                return false;
-            std::ofstream(out, std::ios::binary) << text;
-            return true;
-        }));
+        runs.push_back(Foliant(document, folder));
+    long peakKb = 0;
+    bool ok = true;
+    for (const Measure& m : runs) {
+        peakKb = std::max(peakKb, m.peakKb);
+        ok = ok && m.ok;
+    }
     std::sort(runs.begin(), runs.end(), [](const Measure& a, const Measure& b) { return a.ms < b.ms; });
-    return runs[runs.size() / 2];
+    Measure median = runs[runs.size() / 2];
+    median.peakKb = peakKb;
+    median.ok = ok;
+    return median;
+}
+
+bool HavePandoc() {
+    Measure m = Run({"pandoc", "--version"});
+    return m.started && m.ok;
 }
 
 long FileSize(const std::string& path) {
@@ -88,35 +115,103 @@ long FileSize(const std::string& path) {
     return stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
 }
 
-void Report(const char* what, long bytes, const Measure& ours, const Measure& pandoc) {
-    std::printf("%s (%.1f MB): foliant %.0f ms, peak %.0f MB; pandoc %.0f ms, peak %.0f MB; "
-                "time pandoc/foliant %.1f, memory pandoc/foliant %.1f, foliant peak/document %.1f%s\n",
-                what, bytes / 1048576.0, ours.ms, ours.peakKb / 1024.0, pandoc.ms, pandoc.peakKb / 1024.0,
-                pandoc.ms / ours.ms, static_cast<double>(pandoc.peakKb) / ours.peakKb,
-                ours.peakKb * 1024.0 / bytes, ours.ok && pandoc.ok ? "" : " (a run failed)");
+// FOLDER/MEGABYTES with the four documents, made when one is missing.
+bool MakeDocuments(const std::string& folder, int megabytes) {
+    bool all = true;
+    for (const char* kind : kKinds)
+        all = all && FileSize(folder + "/bench." + kind) > 0;
+    if (all)
+        return true;
+    std::string make = "python3 '" BENCH_SOURCE_DIR "/make-bench-ebooks.py' '" + folder + "' " +
+                       std::to_string(megabytes);
+    return std::system(make.c_str()) == 0;
+}
+
+const char* TargetNote(long peakKb) {
+    return Mb(peakKb) <= kTargetMb ? "within" : "over";
+}
+
+void ReportPeak(const char* kind, int megabytes, long bytes, const Measure& ours) {
+    std::printf(".%s, %d MB of XML (%.1f MB file): foliant peak %.1f MB, target %.0f MB: %s%s\n",
+                kind, megabytes, bytes / 1048576.0, Mb(ours.peakKb), kTargetMb,
+                TargetNote(ours.peakKb), ours.ok ? "" : " (the run failed)");
     std::fflush(stdout);
+}
+
+// Our time, and pandoc's beside it when it ran.
+void ReportSpeed(const Measure& ours, const Measure& pandoc) {
+    std::printf("    foliant %.0f ms", ours.ms);
+    if (pandoc.started)
+        std::printf("; pandoc %.0f ms, peak %.1f MB; time pandoc/foliant %.1f, "
+                    "memory pandoc/foliant %.1f%s",
+                    pandoc.ms, Mb(pandoc.peakKb), pandoc.ms / ours.ms,
+                    static_cast<double>(pandoc.peakKb) / ours.peakKb,
+                    pandoc.ok ? "" : " (pandoc failed)");
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+// One line per kind with its peak at every size, and the target.
+void ReportTable(const std::vector<int>& sizes, const std::vector<std::vector<long>>& peaks) {
+    std::printf("\npeak MB of one conversion");
+    for (int megabytes : sizes)
+        std::printf("  %4d MB", megabytes);
+    std::printf("  target\n");
+    for (size_t k = 0; k < kKindCount; ++k) {
+        std::printf(".%-24s", kKinds[k]);
+        for (long kb : peaks[k])
+            std::printf("  %7.1f", Mb(kb));
+        std::printf("  %4.0f MB\n", kTargetMb);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string folder = argc > 1 ? argv[1] : ".";
-    std::string megabytes = argc > 2 ? argv[2] : "10";
-    std::string docx = folder + "/bench.docx", epub = folder + "/bench.epub";
-    if (FileSize(docx) <= 0 || FileSize(epub) <= 0) {
-        std::string make =
-            "python3 '" BENCH_SOURCE_DIR "/make-bench-ebooks.py' '" + folder + "' " + megabytes;
-        if (std::system(make.c_str()) != 0) {
-            std::fprintf(stderr, "cannot make the bench documents\n");
+    std::string folder = argc > 1 ? argv[1] : "";
+    std::vector<int> sizes;
+    for (int i = 2; i < argc; ++i)
+        sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty())
+        sizes = {10, 40, 100};
+    std::sort(sizes.begin(), sizes.end());
+    bool temporary = folder.empty();
+    if (temporary) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "xmldocs-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::perror("cannot make a temporary folder");
             return 1;
         }
+        folder = pattern;
     }
-    // Ours first, then pandoc: each in its own child, one after the other.
-    Measure ours = Ours(DocxToPlainText, docx, folder + "/bench-docx.txt");
-    Measure pandoc = Pandoc(docx, folder + "/bench-docx.pandoc.txt");
-    Report(".docx to text", FileSize(docx), ours, pandoc);
-    ours = Ours(EpubToPlainText, epub, folder + "/bench-epub.txt");
-    pandoc = Pandoc(epub, folder + "/bench-epub.pandoc.txt");
-    Report(".epub to text", FileSize(epub), ours, pandoc);
-    return 0;
+    bool pandoc = HavePandoc();
+    if (!pandoc)
+        std::printf("pandoc is not installed: its times are left out\n");
+
+    std::vector<std::vector<long>> peaks(kKindCount);
+    int status = 0;
+    for (int megabytes : sizes) {
+        std::string sized = folder + "/" + std::to_string(megabytes);
+        if (!MakeDocuments(sized, megabytes)) {
+            std::fprintf(stderr, "cannot make the bench documents\n");
+            status = 1;
+            break;
+        }
+        bool timed = megabytes == sizes.front();
+        for (size_t k = 0; k < kKindCount; ++k) {
+            std::string document = sized + "/bench." + kKinds[k];
+            Measure ours = timed ? FoliantTimed(document, sized) : Foliant(document, sized);
+            peaks[k].push_back(ours.peakKb);
+            ReportPeak(kKinds[k], megabytes, FileSize(document), ours);
+            if (timed)
+                ReportSpeed(ours, pandoc ? Run({"pandoc", "-t", "plain", document, "-o",
+                                                sized + "/pandoc.txt"})
+                                         : Measure{});
+        }
+    }
+    if (status == 0)
+        ReportTable(sizes, peaks);
+    if (temporary)
+        std::filesystem::remove_all(folder);
+    return status;
 }

@@ -92,6 +92,17 @@ private:
     std::vector<Converter> open_;
 };
 
+// Ends a conversion and returns the converter to its initial state. A
+// decoder may hold back the last character to see whether a combining mark
+// follows (glibc's Windows-1255 and 1258 do); it is written out here.
+void EndConversion(iconv_t cd, std::string& out) {
+    char buffer[64];
+    char* dst = buffer;
+    size_t dstLeft = sizeof buffer;
+    if (iconv(cd, nullptr, nullptr, &dst, &dstLeft) != static_cast<size_t>(-1))
+        out.append(buffer, dst - buffer);
+}
+
 // Runs one iconv conversion, replacing what cannot be converted:
 // 'stepIn' input bytes are skipped and 'replacement' is written instead.
 std::string Convert(ConverterCache& converters, std::string_view in, const std::string& from,
@@ -107,18 +118,21 @@ std::string Convert(ConverterCache& converters, std::string_view in, const std::
         char* dst = buffer;
         size_t dstLeft = sizeof buffer;
         size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        int error = errno;  // read before append, whose allocation may change it
         out.append(buffer, dst - buffer);
         if (rc != static_cast<size_t>(-1))
             break;
-        if (errno == E2BIG)
+        if (error == E2BIG)
             continue;
-        // EILSEQ or EINVAL: an unconvertible or incomplete sequence.
+        // EILSEQ or EINVAL: an unconvertible or incomplete sequence, after
+        // what the converter holds back.
+        EndConversion(cd, out);
         size_t skip = stepIn < srcLeft ? stepIn : srcLeft;
         src += skip;
         srcLeft -= skip;
         out.append(replacement);
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
+    EndConversion(cd, out);
     return out;
 }
 

@@ -2,14 +2,7 @@
 // a character that does not come back whole becomes "?".
 #include "convert/rtf/AnsiText.h"
 
-#include <cstdint>
-#include <unordered_map>
-
 namespace {
-
-uint16_t UnitAt(std::string_view s, size_t i) {
-    return static_cast<uint8_t>(s[2 * i]) | static_cast<uint16_t>(static_cast<uint8_t>(s[2 * i + 1]) << 8);
-}
 
 bool IsHighSurrogate(uint16_t u) {
     return u >= 0xD800 && u <= 0xDBFF;
@@ -19,45 +12,84 @@ bool IsLowSurrogate(uint16_t u) {
     return u >= 0xDC00 && u <= 0xDFFF;
 }
 
-// The text as ASCII bytes, or false when it holds anything else.
-bool AsAscii(std::string_view utf16le, std::string& ascii) {
-    ascii.resize(utf16le.size() / 2);
-    for (size_t i = 0; i < ascii.size(); ++i) {
-        if (utf16le[2 * i + 1] != 0 || static_cast<uint8_t>(utf16le[2 * i]) >= 0x80)
-            return false;
-        ascii[i] = utf16le[2 * i];
-    }
-    return true;
+uint16_t UnitAt(std::string_view utf16le, size_t i) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(utf16le[2 * i]) |
+                                 static_cast<uint8_t>(utf16le[2 * i + 1]) << 8);
+}
+
+void AppendUnit(std::string& utf16le, uint16_t unit) {
+    utf16le.push_back(static_cast<char>(unit & 0xff));
+    utf16le.push_back(static_cast<char>(unit >> 8));
 }
 
 }  // namespace
 
-std::string ToAnsiText(System& sys, std::string_view utf16le) {
-    utf16le = utf16le.substr(0, utf16le.size() & ~size_t{1});
-    if (std::string ascii; AsAscii(utf16le, ascii))
-        return ascii;  // the same in every ANSI code page
-    std::string ansi = sys.FromUtf16Le(utf16le, kAnsiCodePage);
-    if (sys.ToUtf16Le(ansi, kAnsiCodePage) == utf16le)
-        return ansi;
-    // Character by character, each distinct one converted once.
-    std::unordered_map<uint32_t, std::string> known;
-    std::string out;
+void AnsiTextWriter::PutUtf16Le(std::string_view utf16le, std::string& out) {
     size_t units = utf16le.size() / 2;
     for (size_t i = 0; i < units;) {
-        size_t length = 1;
-        if (IsHighSurrogate(UnitAt(utf16le, i)) && i + 1 < units && IsLowSurrogate(UnitAt(utf16le, i + 1)))
-            length = 2;
-        std::string_view one = utf16le.substr(2 * i, 2 * length);
-        uint32_t key = length == 2 ? (UnitAt(utf16le, i) << 16 | UnitAt(utf16le, i + 1)) : UnitAt(utf16le, i);
-        auto it = known.find(key);
-        if (it == known.end()) {
-            std::string converted = sys.FromUtf16Le(one, kAnsiCodePage);
-            if (sys.ToUtf16Le(converted, kAnsiCodePage) != one)
-                converted.assign(1, '?');
-            it = known.emplace(key, converted).first;
+        // A run of ASCII goes out in one piece.
+        size_t end = i;
+        while (end < units && UnitAt(utf16le, end) < 0x80)
+            ++end;
+        if (end > i) {
+            Release(out);
+            size_t at = out.size();
+            out.resize(at + (end - i));
+            for (size_t k = i; k < end; ++k)
+                out[at + (k - i)] = utf16le[2 * k];
+            i = end;
+        } else {
+            PutOther(UnitAt(utf16le, i), out);
+            ++i;
         }
-        out += it->second;
-        i += length;
     }
+}
+
+void AnsiTextWriter::Release(std::string& out) {
+    if (held_ == 0)
+        return;
+    uint16_t high = held_;
+    held_ = 0;
+    PutCharacter(high, 0, out);
+}
+
+void AnsiTextWriter::PutOther(uint16_t unit, std::string& out) {
+    if (held_ != 0 && IsLowSurrogate(unit)) {
+        uint16_t high = held_;
+        held_ = 0;
+        PutCharacter(high, unit, out);
+        return;
+    }
+    Release(out);
+    if (IsHighSurrogate(unit))
+        held_ = unit;
+    else if (unit < 0x80)
+        out.push_back(static_cast<char>(unit));
+    else
+        PutCharacter(unit, 0, out);
+}
+
+void AnsiTextWriter::PutCharacter(uint16_t first, uint16_t second, std::string& out) {
+    uint32_t key = second != 0 ? static_cast<uint32_t>(first) << 16 | second : first;
+    auto it = known_.find(key);
+    if (it == known_.end()) {
+        std::string utf16le;
+        AppendUnit(utf16le, first);
+        if (second != 0)
+            AppendUnit(utf16le, second);
+        std::string converted = sys_.FromUtf16Le(utf16le, kAnsiCodePage);
+        if (sys_.ToUtf16Le(converted, kAnsiCodePage) != utf16le)
+            converted.assign(1, '?');
+        it = known_.emplace(key, std::move(converted)).first;
+    }
+    out += it->second;
+}
+
+std::string ToAnsiText(System& sys, std::string_view utf16le) {
+    AnsiTextWriter writer(sys);
+    std::string out;
+    out.reserve(utf16le.size() / 2);
+    writer.PutUtf16Le(utf16le, out);
+    writer.Release(out);
     return out;
 }

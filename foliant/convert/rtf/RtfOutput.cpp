@@ -1,7 +1,7 @@
-// Collects the text of an RTF document and converts it to the ANSI code page.
+// Collects the text of an RTF document and converts it to the ANSI code page
+// as it comes.
 #include "convert/rtf/RtfOutput.h"
 
-#include "convert/rtf/AnsiText.h"
 #include "convert/rtf/RtfCharsets.h"
 
 namespace {
@@ -74,8 +74,21 @@ void RtfOutput::AddRowEnd() {
 
 void RtfOutput::PutUnit(uint16_t unit) {
     Flush();
-    utf16_.push_back(static_cast<char>(unit & 0xff));
-    utf16_.push_back(static_cast<char>(unit >> 8));
+    ansi_.Put(unit, text_);
+    Note(unit);
+}
+
+void RtfOutput::Note(uint16_t unit) {
+    lastUnits_[0] = lastUnits_[1];
+    lastUnits_[1] = unit;
+}
+
+void RtfOutput::PutDecoded(std::string_view utf16le) {
+    ansi_.PutUtf16Le(utf16le, text_);
+    size_t units = utf16le.size() / 2;
+    for (size_t i = units > 2 ? units - 2 : 0; i < units; ++i)
+        Note(static_cast<uint16_t>(static_cast<uint8_t>(utf16le[2 * i]) |
+                                   static_cast<uint8_t>(utf16le[2 * i + 1]) << 8));
 }
 
 void RtfOutput::Flush() {
@@ -89,17 +102,14 @@ void RtfOutput::Flush() {
         }
     if (ascii) {
         // The common case, and the same in every code page.
-        size_t at = utf16_.size();
-        utf16_.resize(at + 2 * pending_.size());
-        for (size_t i = 0; i < pending_.size(); ++i) {
-            utf16_[at + 2 * i] = pending_[i];
-            utf16_[at + 2 * i + 1] = 0;
-        }
+        ansi_.PutAscii(pending_, text_);
+        for (size_t i = pending_.size() > 2 ? pending_.size() - 2 : 0; i < pending_.size(); ++i)
+            Note(static_cast<uint8_t>(pending_[i]));
     } else if (pendingCodePage_ == kMacRomanCodePage) {
-        utf16_ += MacRomanToUtf16Le(pending_);
+        PutDecoded(MacRomanToUtf16Le(pending_));
     } else {
         std::string decoded = sys_.ToUtf16Le(pending_, pendingCodePage_);
-        utf16_ += decoded.empty() ? AsciiOnlyToUtf16Le(pending_) : decoded;
+        PutDecoded(decoded.empty() ? AsciiOnlyToUtf16Le(pending_) : decoded);
     }
     pending_.clear();
 }
@@ -107,12 +117,11 @@ void RtfOutput::Flush() {
 std::string RtfOutput::Finish() {
     Flush();
     cellEndHeld_ = false;
-    // The last paragraph mark ends the document, as in a rich-text control.
-    static constexpr std::string_view kBreak("\r\0\n\0", 4);
-    if (utf16_.size() >= kBreak.size() &&
-        std::string_view(utf16_).substr(utf16_.size() - kBreak.size()) == kBreak)
-        utf16_.resize(utf16_.size() - kBreak.size());
-    std::string text = ToAnsiText(sys_, utf16_);
-    text += "\r\n";
-    return text;
+    ansi_.Release(text_);
+    // The last paragraph mark ends the document, as in a rich-text control;
+    // CR and LF are one byte each in every ANSI code page.
+    if (lastUnits_[0] == '\r' && lastUnits_[1] == '\n')
+        text_.resize(text_.size() - 2);
+    text_ += "\r\n";
+    return std::move(text_);
 }

@@ -1,15 +1,17 @@
-// Collects the text of an RTF document as UTF-16LE while it is read.
+// Collects the text of an RTF document in the ANSI code page while it is
+// read.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "convert/rtf/AnsiText.h"
 #include "sys/System.h"
 
 class RtfOutput {
 public:
-    explicit RtfOutput(System& sys) : sys_(sys) {}
+    explicit RtfOutput(System& sys) : sys_(sys), ansi_(sys) {}
 
     // Bytes in a code page; runs in one code page are decoded together so
     // that double-byte characters split over two escapes stay whole. Bytes
@@ -30,12 +32,19 @@ public:
     std::string Finish();
 
 private:
+    // Decodes the pending bytes into the text.
     void Flush();
+    // One unit after the pending bytes.
     void PutUnit(uint16_t unit);
+    void PutDecoded(std::string_view utf16le);
+    // Keeps the last two units put, for Finish.
+    void Note(uint16_t unit);
 
     System& sys_;
     std::string pending_;        // undecoded bytes, all in pendingCodePage_
     int pendingCodePage_ = 0;
     bool cellEndHeld_ = false;
-    std::string utf16_;          // decoded text, UTF-16LE
+    AnsiTextWriter ansi_;
+    std::string text_;           // the text so far, in the ANSI code page
+    uint16_t lastUnits_[2] = {};  // the last two units put, the latest second
 };

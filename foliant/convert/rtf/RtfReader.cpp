@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "convert/rtf/RtfCharsets.h"
@@ -69,6 +71,64 @@ constexpr SpecialCharacter kSpecialCharacters[] = {
     {"qmspace", 0x2005},
 };
 
+// What a control word does in document text.
+enum class WordKind : uint8_t {
+    Other,           // nothing, unless it names the document's character set
+    FontTable,       // \fonttbl
+    Skipped,         // one of kSkippedDestinations
+    AnsiCodePage,    // \ansicpgN
+    DefaultFont,     // \deffN
+    Font,            // \fN
+    Plain,           // \plain
+    Hidden,          // \v, \v0
+    FallbackCount,   // \ucN
+    Unicode,         // \uN
+    LineEnd,         // one of kLineEnds
+    FootnoteNumber,  // \chftn
+    Tab,             // \tab
+    CellEnd,         // \cell, \nestcell
+    RowEnd,          // \row, \nestrow
+    Character,       // one of kSpecialCharacters
+};
+
+struct WordAction {
+    WordKind kind = WordKind::Other;
+    uint16_t unit = 0;  // the character of a Character word
+};
+
+// Every control word the reader acts on, found with one look-up per word
+// instead of a search through the lists above.
+const std::unordered_map<std::string_view, WordAction>& KnownWords() {
+    static const std::unordered_map<std::string_view, WordAction> words = [] {
+        std::unordered_map<std::string_view, WordAction> w;
+        for (std::string_view name : kSkippedDestinations)
+            w[name] = {WordKind::Skipped};
+        for (std::string_view name : kLineEnds)
+            w[name] = {WordKind::LineEnd};
+        for (const SpecialCharacter& c : kSpecialCharacters)
+            w[c.word] = {WordKind::Character, c.unit};
+        const std::pair<std::string_view, WordKind> others[] = {
+            {"fonttbl", WordKind::FontTable}, {"ansicpg", WordKind::AnsiCodePage},
+            {"deff", WordKind::DefaultFont},  {"f", WordKind::Font},
+            {"plain", WordKind::Plain},       {"v", WordKind::Hidden},
+            {"uc", WordKind::FallbackCount},  {"u", WordKind::Unicode},
+            {"chftn", WordKind::FootnoteNumber}, {"tab", WordKind::Tab},
+            {"cell", WordKind::CellEnd},      {"nestcell", WordKind::CellEnd},
+            {"row", WordKind::RowEnd},        {"nestrow", WordKind::RowEnd},
+        };
+        for (const auto& [name, kind] : others)
+            w[name] = {kind};
+        return w;
+    }();
+    return words;
+}
+
+WordAction ActionOf(std::string_view word) {
+    const auto& words = KnownWords();
+    auto it = words.find(word);
+    return it == words.end() ? WordAction{} : it->second;
+}
+
 struct GroupState {
     Destination destination = Destination::Text;
     int fallbackCount = 1;  // \ucN
@@ -97,6 +157,7 @@ private:
 
     void OnText(std::string_view bytes);
     void OnControlWord(const RtfToken& t);
+    void OnTextWord(WordAction action);
     void OnUnicode(int32_t value);
     int KnownCodePage(int codePage);
     void OnFontTableWord(const RtfToken& t);
@@ -227,62 +288,81 @@ void RtfReader::OnFontTableWord(const RtfToken& t) {
 
 void RtfReader::OnControlWord(const RtfToken& t) {
     GroupState& g = Top();
-    std::string_view w = t.text;
     if (g.destination == Destination::Skip)
         return;
     if (g.destination == Destination::FontTable) {
         OnFontTableWord(t);
         return;
     }
-    if (w == "fonttbl") {
+    std::string_view w = t.text;
+    WordAction action = ActionOf(w);
+    switch (action.kind) {
+    case WordKind::Other:
+        if (int cp = CodePageOfCharsetWord(w.data(), static_cast<unsigned>(w.size())))
+            documentCodePage_ = cp;
+        return;
+    case WordKind::FontTable:
         g.destination = Destination::FontTable;
         return;
-    }
-    for (std::string_view skipped : kSkippedDestinations)
-        if (w == skipped) {
-            g.destination = Destination::Skip;
-            return;
-        }
-    if (int cp = CodePageOfCharsetWord(w.data(), static_cast<unsigned>(w.size()))) {
-        documentCodePage_ = cp;
-    } else if (w == "ansicpg") {
+    case WordKind::Skipped:
+        g.destination = Destination::Skip;
+        return;
+    case WordKind::AnsiCodePage:
         if (t.hasParam && t.param > 0)
             documentCodePage_ = KnownCodePage(t.param);
-    } else if (w == "deff") {
+        return;
+    case WordKind::DefaultFont:
         defaultFont_ = t.param;
-    } else if (w == "f") {
+        return;
+    case WordKind::Font:
         g.fontChosen = true;
         g.codePage = FontCodePage(t.param);
-    } else if (w == "plain") {
+        return;
+    case WordKind::Plain:
         g.hidden = false;
         g.fontChosen = false;
-    } else if (w == "v") {
+        return;
+    case WordKind::Hidden:
         g.hidden = !(t.hasParam && t.param == 0);
-    } else if (w == "uc") {
+        return;
+    case WordKind::FallbackCount:
         g.fallbackCount = std::clamp(t.param, 0, kMaxFallbackCount);
-    } else if (w == "u") {
+        return;
+    case WordKind::Unicode:
         if (InText())
             OnUnicode(t.param);
         fallbackLeft_ = g.fallbackCount;
-    } else if (!InText()) {
         return;
-    } else if (std::find(std::begin(kLineEnds), std::end(kLineEnds), w) != std::end(kLineEnds)) {
+    default:
+        break;
+    }
+    if (InText())
+        OnTextWord(action);
+}
+
+// A control word that stands for text, in document text.
+void RtfReader::OnTextWord(WordAction action) {
+    switch (action.kind) {
+    case WordKind::LineEnd:
         out_.AddLineBreak();
-    } else if (w == "chftn") {
-        std::string number = std::to_string(++footnoteCount_);
-        out_.AddBytes(number, CodePage());
-    } else if (w == "tab") {
+        break;
+    case WordKind::FootnoteNumber:
+        out_.AddBytes(std::to_string(++footnoteCount_), CodePage());
+        break;
+    case WordKind::Tab:
         out_.AddTab();
-    } else if (w == "cell" || w == "nestcell") {
+        break;
+    case WordKind::CellEnd:
         out_.AddCellEnd();
-    } else if (w == "row" || w == "nestrow") {
+        break;
+    case WordKind::RowEnd:
         out_.AddRowEnd();
-    } else {
-        for (const SpecialCharacter& s : kSpecialCharacters)
-            if (w == s.word) {
-                out_.AddUnit(s.unit);
-                return;
-            }
+        break;
+    case WordKind::Character:
+        out_.AddUnit(action.unit);
+        break;
+    default:
+        break;
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include <iconv.h>
@@ -18,6 +19,18 @@ std::string Convert(std::string_view rtf, int ansiCodePage = 1252) {
     std::string text;
     EXPECT_TRUE(RtfToPlainText(sys, rtf, text)) << rtf;
     return text;
+}
+
+// A document, the ANSI code page it is read in, and the text it gives.
+struct TextCase {
+    std::string rtf;
+    int ansi;
+    const char* text;
+};
+
+void ExpectTexts(const std::vector<TextCase>& cases) {
+    for (const TextCase& c : cases)
+        EXPECT_EQ(Convert(c.rtf, c.ansi), c.text) << c.rtf << " in " << c.ansi;
 }
 
 bool Fails(std::string_view rtf) {
@@ -38,6 +51,24 @@ TEST(RtfStructure, ParagraphsAndBreaks) {
     EXPECT_EQ(Convert("{\\rtf1 one\\par\\par two}"), "one\r\n\r\ntwo\r\n");
     EXPECT_EQ(Convert("{\\rtf1 a\\\nb\\\r\nc}"), "a\r\nb\r\nc\r\n");
     EXPECT_EQ(Convert("{\\rtf1 li\r\nne}"), "line\r\n");
+}
+
+// The last line end of the text ends the document however it is written:
+// a control word, escaped bytes or Unicode escapes. Any other stays, and a
+// high surrogate without its pair is one "?" on either side of it.
+TEST(RtfStructure, TheLastLineEndIsTheDocumentsEnd) {
+    ExpectTexts({
+        {"{\\rtf1 a\\'0d\\'0a}", 1252, "a\r\n"},
+        {"{\\rtf1 a\\'0d\\u10?}", 1252, "a\r\n"},
+        {"{\\rtf1 a\\u13?\\'0a}", 1252, "a\r\n"},
+        {"{\\rtf1 \\'0d\\'0a\\'0d\\'0a}", 1252, "\r\n\r\n"},
+        {"{\\rtf1 a\\'e9\\'0d\\'0a}", 65001, "a\xC3\xA9\r\n"},
+        {"{\\rtf1 a\\'0a}", 1252, "a\n\r\n"},
+        {"{\\rtf1 a\\par\\'0a}", 1252, "a\r\n\n\r\n"},
+        {"{\\rtf1 a\\u-10179?\\par}", 1252, "a?\r\n"},
+        {"{\\rtf1 a\\par\\u-10179?}", 65001, "a\r\n?\r\n"},
+        {"{\\rtf1 \\u-10179?\\u-8704?\\par}", 65001, "\xF0\x9F\x98\x80\r\n"},
+    });
 }
 
 // Tables: cells are separated by tabs and a row ends the line.
@@ -185,12 +216,7 @@ TEST(RtfStructure, ShapeTextAndObjectResults) {
 // (some writers give the code point itself); what cannot be a character
 // becomes "?". In UTF-8 as the ANSI code page every character shows.
 TEST(RtfCharacters, CharactersBeyondSixteenBits) {
-    struct Case {
-        const char* rtf;
-        int ansi;
-        const char* text;
-    };
-    const Case cases[] = {
+    ExpectTexts({
         {"{\\rtf1 \\u-10179?\\u-8704?}", 65001, "\xF0\x9F\x98\x80\r\n"},
         {"{\\rtf1 \\u55357?\\u56832?}", 65001, "\xF0\x9F\x98\x80\r\n"},
         {"{\\rtf1 \\u128512?x}", 65001, "\xF0\x9F\x98\x80x\r\n"},
@@ -203,26 +229,25 @@ TEST(RtfCharacters, CharactersBeyondSixteenBits) {
         {"{\\rtf1 a\\u-40000?b}", 65001, "a?b\r\n"},
         {"{\\rtf1 a\\u1114112?b}", 65001, "a?b\r\n"},
         {"{\\rtf1 a\\u1114111?b}", 65001, "a\xF4\x8F\xBF\xBF" "b\r\n"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Convert(c.rtf, c.ansi), c.text) << c.rtf << " in " << c.ansi;
+        // Before or after text decoded from escaped bytes.
+        {"{\\rtf1 x\\u-10179?a\\'e9}", 1252, "x?a\xe9\r\n"},
+        {"{\\rtf1 \\u-10179?\\'e9}", 65001, "?\xC3\xA9\r\n"},
+        {"{\\rtf1 \\u-10179?\\u-8704?a\\'e9b}", 65001, "\xF0\x9F\x98\x80" "a\xC3\xA9" "b\r\n"},
+    });
 }
 
 // No text is lost for its code page: an ANSI code page the system cannot
 // convert reads as Windows-1252, Mac Roman (\mac, character set 77) comes
 // from the reader's own table, and another unknown code page keeps its
 // ASCII with "?" for every other byte. Characters the ANSI code page lacks
-// become "?" on the way out.
+// become "?" on the way out. Letters that a system holds back to see
+// whether a combining mark follows (Vietnamese and Hebrew) are not lost at
+// the end of the text.
 TEST(RtfCodePages, TextIsNeverLostForItsCodePage) {
-    struct Case {
-        std::string rtf;
-        int ansi;
-        const char* text;
-    };
     const std::string fonts77 =
         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset0 Times;}{\\f1\\fcharset77 Mac;}}";
     const std::string unknownCpg = "{\\rtf1\\ansi{\\fonttbl{\\f1\\cpg99999 X;}}";
-    const Case cases[] = {
+    ExpectTexts({
         {"{\\rtf1\\ansi\\ansicpg99999 hello w\\'e9rld}", 1252, "hello w\xe9rld\r\n"},
         {"{\\rtf1\\ansi\\ansicpg99999 hello w\\'e9rld}", 1251, "hello w?rld\r\n"},
         {"{\\rtf1\\mac caf\\'8e cr\\'8fme \\'d2q\\'d3}", 1252, "caf\xe9 cr\xe8me \x93q\x94\r\n"},
@@ -232,9 +257,10 @@ TEST(RtfCodePages, TextIsNeverLostForItsCodePage) {
         {"{\\rtf1\\mac \\'cb}", 65001, "\xC3\x80\r\n"},
         {fonts77 + "\\f1 \\'8e\\f0 \\'8e}", 1252, "\xe9\x8e\r\n"},
         {unknownCpg + "\\f1 ab\\'e9c}", 1252, "ab?c\r\n"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Convert(c.rtf, c.ansi), c.text) << c.rtf << " in " << c.ansi;
+        {"{\\rtf1 caf\\u233?}", 1258, "caf\xe9\r\n"},
+        {"{\\rtf1\\ansi\\ansicpg1258 Vi\\'eat}", 1258, "Vi\xeat\r\n"},
+        {"{\\rtf1\\ansi\\ansicpg1255 \\'e0\\'e1 \\'f9}", 1255, "\xe0\xe1 \xf9\r\n"},
+    });
 }
 
 // The default font's character set holds from the first character, before

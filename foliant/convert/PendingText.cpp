@@ -30,12 +30,16 @@ bool LineEndedText::Read(std::string& out, size_t most) {
     return endLeft_ == 0;
 }
 
-void PendingText::Append(std::string_view bytes) {
+bool PendingText::ReadFrom(LineEndedText& text) {
     // Once a byte is not held, none after it is, until Front reads it again.
     size_t kept = front_.size() - frontStart_;
-    if (FrontEnd() == end_ && kept < held_)
-        front_.append(bytes.substr(0, held_ - kept));
-    end_ += bytes.size();
+    std::string& into = FrontEnd() == end_ && kept < held_ ? front_ : passed_;
+    size_t most = &into == &front_ ? std::min(held_ - kept, kStreamBufferSize) : kStreamBufferSize;
+    passed_.clear();
+    size_t before = into.size();
+    bool lineEnded = text.Read(into, most);
+    end_ += into.size() - before;
+    return lineEnded;
 }
 
 bool PendingText::Front(std::string_view& front) {

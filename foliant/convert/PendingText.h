@@ -39,8 +39,9 @@ public:
     PendingText(System& sys, const std::string& path, size_t held)
         : sys_(sys), path_(path), held_(held) {}
 
-    // The next bytes of the text, as they are read.
-    void Append(std::string_view bytes);
+    // Appends the next bytes of the text, at most a read buffer; true when
+    // they end a line.
+    bool ReadFrom(LineEndedText& text);
     uint64_t Size() const { return end_ - start_; }
     // The first min(Size(), held) bytes; false when the file cannot be
     // read again.
@@ -61,6 +62,7 @@ private:
     uint64_t end_ = 0;         // how much of the whole text has been appended
     std::string front_;        // front_[frontStart_...] is the text from start_
     size_t frontStart_ = 0;
+    std::string passed_;       // bytes read that are not held
     std::unique_ptr<LineEndedText> again_;  // the file read a second time
     uint64_t againAt_ = 0;     // where again_ has got to
 };

@@ -124,16 +124,13 @@ CutResult CutLines(System& sys, const std::string& path, std::unique_ptr<FileRea
     const size_t K = static_cast<size_t>(cut.joint);
     LineEndedText in(std::move(file));
     PendingText pending(sys, path, HeldBytes(S));
-    std::string read;
     while (!in.AtEnd()) {
         if (pump)
             pump();
         for (bool lineEnded = false; !lineEnded;) {
-            read.clear();
-            lineEnded = in.Read(read, kStreamBufferSize);
+            lineEnded = pending.ReadFrom(in);
             if (in.Failed())
                 return CutResult::Failed;
-            pending.Append(read);
         }
         if (pending.Size() <= S)
             continue;

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cstdint>
 
+#include "convert/PendingText.h"
 #include "convert/TextStreams.h"
 
 namespace {
@@ -104,49 +106,56 @@ bool SplitsCharacter(std::string_view text, size_t from, size_t at,
     return i > at;
 }
 
-CutResult CutLines(LineReader& in, const CutSettings& cut, const std::bitset<256>& lead,
-                   PieceSink& sink, const std::function<void()>& pump) {
+// How much of the pending text is held. A cut needs its first S bytes; the
+// rest is room, so that in the usual case of lines shorter than a piece
+// nothing is read from the file a second time. At least S + 1 even where
+// twice S does not fit in a size_t.
+size_t HeldBytes(size_t pieceSize) {
+    return static_cast<size_t>(
+        std::min<uint64_t>(2 * static_cast<uint64_t>(pieceSize) + kStreamBufferSize, SIZE_MAX));
+}
+
+CutResult CutLines(System& sys, const std::string& path, std::unique_ptr<FileReader> file,
+                   const CutSettings& cut, const std::bitset<256>& lead, PieceSink& sink,
+                   const std::function<void()>& pump) {
     const bool doubleByte = lead.any();
     const size_t S = static_cast<size_t>(cut.pieceSize);
     const size_t W = static_cast<size_t>(cut.window);
     const size_t K = static_cast<size_t>(cut.joint);
-    // The pending text is pending[head...]; the emitted front is dropped
-    // now and then so that each byte is moved a bounded number of times.
-    std::string pending;
-    size_t head = 0;
+    LineEndedText in(std::move(file));
+    PendingText pending(sys, path, HeldBytes(S));
     while (!in.AtEnd()) {
         if (pump)
             pump();
-        in.ReadLine(pending);
-        if (in.Failed())
-            return CutResult::Failed;
-        pending.append(kCrLf);
-        if (pending.size() - head <= S)
+        for (bool lineEnded = false; !lineEnded;) {
+            lineEnded = pending.ReadFrom(in);
+            if (in.Failed())
+                return CutResult::Failed;
+        }
+        if (pending.Size() <= S)
             continue;
-        std::string_view window(pending.data() + head + S - W, W);
+        std::string_view text;
+        if (!pending.Front(text))
+            return CutResult::Failed;
+        std::string_view window = text.substr(S - W, W);
         size_t e = static_cast<size_t>(FindCutWord(window, cut.cutWords));
         size_t length = e > 0 ? S - W + e : S;
         // In a double-byte code page neither the cut nor the start of the
         // joint bytes may split a character; the pending text always
         // starts on a character boundary. A piece that would be left
         // empty keeps its one whole character instead.
-        if (doubleByte && SplitsCharacter(pending, head, head + length, lead))
+        if (doubleByte && SplitsCharacter(text, 0, length, lead))
             length = length > 1 ? length - 1 : length + 1;
-        size_t next = head + length - std::min(K, length - 1);
-        if (doubleByte && SplitsCharacter(pending, head, next, lead))
-            next = next - 1 > head ? next - 1 : next + 1;
-        if (!sink.WritePiece(std::string_view(pending.data() + head, length)))
+        size_t next = length - std::min(K, length - 1);
+        if (doubleByte && SplitsCharacter(text, 0, next, lead))
+            next = next - 1 > 0 ? next - 1 : next + 1;
+        if (!sink.WritePiece(text.substr(0, length)))
             return CutResult::Failed;
-        head = next;
-        if (head > pending.size() / 2) {
-            pending.erase(0, head);
-            head = 0;
-        }
+        pending.Drop(next);
     }
     if (in.Failed())
         return CutResult::Failed;
-    if (pending.size() > head &&
-        !sink.WritePiece(std::string_view(pending.data() + head, pending.size() - head)))
+    if (pending.Size() > 0 && !pending.WriteAll(sink))
         return CutResult::Failed;
     return CutResult::Done;
 }
@@ -195,8 +204,9 @@ CutResult CutTextFile(System& sys, const std::string& path, const CutSettings& c
     int64_t size = 0;
     if (progress && sys.FileSize(path, size) && size > 0)
         file = std::make_unique<CountingReader>(std::move(file), size, progress);
-    LineReader in(std::move(file));
-    if (cut.pieceSize < 1)
+    if (cut.pieceSize < 1) {
+        LineReader in(std::move(file));
         return CopyWhole(in, sink, pump);
-    return CutLines(in, cut, AnsiLeadBytes(sys), sink, pump);
+    }
+    return CutLines(sys, path, std::move(file), cut, AnsiLeadBytes(sys), sink, pump);
 }

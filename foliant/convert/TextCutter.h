@@ -50,9 +50,11 @@ enum class CutResult { Done, Missing, Failed };
 // Reads 'path' line by line and emits its pieces. 'pump' runs once per
 // line (once per buffer when not cutting); 'progress' hears how much of
 // the file has been read, in percent, whenever that number grows. Memory
-// stays bounded by the piece size and the longest line; without cutting it
-// does not depend on the file at all. In a double-byte ANSI code page no
-// cut and no joint splits a character.
+// stays bounded by the piece size and the read buffer, whatever the lines:
+// text that no cut has passed yet is read from the file a second time when
+// too much of it piles up. Without cutting memory does not depend on the
+// file at all. In a double-byte ANSI code page no cut and no joint splits a
+// character.
 CutResult CutTextFile(System& sys, const std::string& path, const CutSettings& cut,
                       PieceSink& sink, const std::function<void()>& pump,
                       const std::function<void(int)>& progress = {});

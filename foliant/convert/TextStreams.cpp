@@ -1,6 +1,8 @@
 // LineReader and BufferedWriter.
 #include "convert/TextStreams.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 bool LineReader::Fill() {
@@ -27,23 +29,28 @@ bool LineReader::AtEnd() {
 bool LineReader::ReadLine(std::string& line) {
     if (!Fill())
         return false;
-    for (;;) {
+    ReadLinePart(line, SIZE_MAX);
+    return true;
+}
+
+bool LineReader::ReadLinePart(std::string& line, size_t most) {
+    while (most > 0 && Fill()) {
         const char* start = buffer_.get() + begin_;
-        const void* cr = std::memchr(start, '\r', end_ - begin_);
-        if (cr == nullptr) {
-            line.append(start, end_ - begin_);
-            begin_ = end_;
-            if (!Fill())
-                return true;
-            continue;
+        size_t length = std::min(end_ - begin_, most);
+        const void* cr = std::memchr(start, '\r', length);
+        if (cr != nullptr) {
+            length = static_cast<const char*>(cr) - start;
+            line.append(start, length);
+            begin_ += length + 1;
+            if (Fill() && buffer_[begin_] == '\n')
+                ++begin_;
+            return true;
         }
-        size_t length = static_cast<const char*>(cr) - start;
         line.append(start, length);
-        begin_ += length + 1;
-        if (Fill() && buffer_[begin_] == '\n')
-            ++begin_;
-        return true;
+        begin_ += length;
+        most -= length;
     }
+    return !Fill();
 }
 
 std::string_view LineReader::ReadChunk() {

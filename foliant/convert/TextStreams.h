@@ -19,6 +19,9 @@ public:
     // Appends the next line, without its terminator, to 'line'. False at
     // the end of the file.
     bool ReadLine(std::string& line);
+    // Appends at most 'most' bytes of the line being read to 'line'; true
+    // when its end (or the file's) was reached, and the terminator read.
+    bool ReadLinePart(std::string& line, size_t most);
     // Hands out the next raw bytes, at most one buffer; empty at the end.
     std::string_view ReadChunk();
     bool Failed() const { return failed_; }

@@ -7,6 +7,9 @@
 // result has no 20. 30 is a non-breaking hyphen, 31 an optional one; 1, 5
 // and 8 anchor pictures, comments and drawings and 2 a footnote number.
 // Hidden characters are dropped; the marks that shape the text are not.
+// Every character is stored once in the main stream: pieces never share
+// bytes, so pieces that together claim more bytes than the stream holds
+// are damage, and the text stays bounded by the file.
 #include "convert/doc/DocText.h"
 
 #include <algorithm>
@@ -109,13 +112,15 @@ void TextBuilder::Put(uint16_t c) {
 bool ReadDocumentText(std::string_view doc, const std::vector<Piece>& pieces, uint32_t cpEnd,
                       Formatting& formatting, std::string& utf16) {
     TextBuilder text(formatting, utf16);
+    size_t unclaimed = doc.size();  // stream bytes no piece has read yet
     for (const Piece& p : pieces) {
         if (p.cpStart >= cpEnd)
             break;
         size_t count = std::min(p.cpEnd, cpEnd) - p.cpStart;
         size_t width = p.compressed ? 1 : 2;
-        if (p.fc > doc.size() || (doc.size() - p.fc) / width < count)
+        if (p.fc > doc.size() || (doc.size() - p.fc) / width < count || unclaimed / width < count)
             return false;
+        unclaimed -= count * width;
         for (size_t i = 0; i < count; ++i) {
             uint32_t fc = static_cast<uint32_t>(p.fc + i * width);
             uint16_t c = p.compressed ? CompressedToUnicode(static_cast<uint8_t>(doc[fc]))

@@ -11,6 +11,7 @@
 #include "convert/doc/Formatting.h"
 
 // Appends the plain text of character positions [0, cpEnd) as UTF-16LE.
-// False when a piece points outside the main stream.
+// False when a piece points outside the main stream, or when the pieces
+// together read more bytes than the stream holds.
 bool ReadDocumentText(std::string_view wordDocument, const std::vector<Piece>& pieces,
                       uint32_t cpEnd, Formatting& formatting, std::string& utf16);

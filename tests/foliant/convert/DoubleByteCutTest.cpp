@@ -100,8 +100,8 @@ std::vector<std::string> DoubleByteCharacters(System& sys) {
 
 // About 'size' bytes of lines of double-byte characters with a few ASCII
 // letters, blanks and commas mixed in, so that characters fall at odd and
-// even byte positions alike.
-std::string MixedText(System& sys, size_t size) {
+// even byte positions alike; lines have 20 to 'longestLine' + 19 characters.
+std::string MixedText(System& sys, size_t size, uint32_t longestLine = 3000) {
     std::vector<std::string> wide = DoubleByteCharacters(sys);
     std::string text;
     uint32_t seed = 12345;
@@ -110,7 +110,7 @@ std::string MixedText(System& sys, size_t size) {
         return (seed >> 16) % range;
     };
     while (text.size() < size) {
-        uint32_t lineLength = 20 + next(3000);
+        uint32_t lineLength = 20 + next(longestLine);
         for (uint32_t i = 0; i < lineLength; ++i) {
             uint32_t pick = next(40);
             if (pick == 0)
@@ -165,6 +165,34 @@ TEST_P(DoubleByteCutTest, EveryPieceOfALongTextDecodesOnItsOwn) {
     }
     EXPECT_GE(covered, text.size());
     EXPECT_EQ(pieces.front(), text.substr(0, pieces.front().size()));
+}
+
+// Lines many pieces long are held only in part: their pieces still decode
+// on their own, each starts at most K + 1 bytes before the end of the one
+// before, and the last ends the text.
+TEST_P(DoubleByteCutTest, PiecesOfVeryLongLinesDecodeOnTheirOwn) {
+    int codePage = GetParam();
+    AnsiSystem sys(codePage);
+    std::string text = MixedText(sys, 2 * 1024 * 1024, 150000);
+    const size_t K = 7;
+    std::vector<std::string> pieces = Cut(sys, text, 1001, 33, K, {".", ","});
+    ASSERT_GT(pieces.size(), 1u);
+    size_t at = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const std::string& piece = pieces[i];
+        ASSERT_EQ(text.compare(at, piece.size(), piece), 0) << "piece " << i;
+        std::u16string decoded;
+        EXPECT_TRUE(DecodeStrictly(piece, codePage, decoded)) << "piece " << i;
+        if (i + 1 == pieces.size()) {
+            EXPECT_EQ(at + piece.size(), text.size());
+            break;
+        }
+        size_t advance = piece.size() > K + 1 ? piece.size() - K - 1 : 1;
+        while (advance < piece.size() &&
+               text.compare(at + advance, pieces[i + 1].size(), pieces[i + 1]) != 0)
+            ++advance;
+        at += advance;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EastAsianCodePages, DoubleByteCutTest,

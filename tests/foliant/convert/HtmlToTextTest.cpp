@@ -1,14 +1,19 @@
 // HtmlToText and its line helpers: the entity table, block cutting, tag
-// stripping across lines, blank lines, progress, and linear time on long
-// lines and long open script blocks.
+// stripping across lines, blank lines, progress, linear time on long lines
+// and long open script blocks, and how far the filter reads ahead of its
+// text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <initializer_list>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "ScriptedHost.h"
 #include "convert/Mod_Htm2Txt.h"
+#include "support/MixedLines.h"
 #include "support/TempFolder.h"
 #include "sys/System.h"
 
@@ -185,6 +190,99 @@ TEST_F(HtmlToTextTest, Utf8PagesAndHtmlEntitiesComeOutInTheCodePage) {
     });
     // A declared page is read as UTF-8 even where its bytes are not.
     EXPECT_NE(Convert("x\xE9y"), Convert("<meta charset=utf-8>\r\nx\xE9y"));
+}
+
+// A system that tells how far the files open for reading have got each
+// time a file is written to: the filter's read-ahead.
+class ReadAheadSystem : public EnvironmentSystem {
+public:
+    ReadAheadSystem() : EnvironmentSystem(PlatformSystem()) {}
+    std::vector<uint64_t> readAtWrites;  // the most read by one open file
+
+    std::unique_ptr<FileReader> OpenForReading(const std::string& p) override {
+        std::unique_ptr<FileReader> file = PlatformSystem().OpenForReading(p);
+        return file ? std::make_unique<Reader>(std::move(file), open_) : nullptr;
+    }
+    std::unique_ptr<FileWriter> CreateForWriting(const std::string& p) override {
+        std::unique_ptr<FileWriter> file = PlatformSystem().CreateForWriting(p);
+        return file ? std::make_unique<Writer>(std::move(file), *this) : nullptr;
+    }
+
+private:
+    class Reader : public FileReader {
+    public:
+        Reader(std::unique_ptr<FileReader> file, std::set<Reader*>& open)
+            : file_(std::move(file)), open_(open) {
+            open_.insert(this);
+        }
+        ~Reader() override { open_.erase(this); }
+        bool Read(char* buffer, size_t capacity, size_t& got) override {
+            bool ok = file_->Read(buffer, capacity, got);
+            read += got;
+            return ok;
+        }
+        uint64_t read = 0;
+
+    private:
+        std::unique_ptr<FileReader> file_;
+        std::set<Reader*>& open_;
+    };
+    class Writer : public FileWriter {
+    public:
+        Writer(std::unique_ptr<FileWriter> file, ReadAheadSystem& sys)
+            : file_(std::move(file)), sys_(sys) {}
+        bool Write(std::string_view bytes) override {
+            uint64_t most = 0;
+            for (const Reader* r : sys_.open_)
+                most = std::max(most, r->read);
+            sys_.readAtWrites.push_back(most);
+            return file_->Write(bytes);
+        }
+        bool Close() override { return file_->Close(); }
+
+    private:
+        std::unique_ptr<FileWriter> file_;
+        ReadAheadSystem& sys_;
+    };
+    std::set<Reader*> open_;
+};
+
+// Large pages are filtered a line at a time: between two writes of text the
+// filter reads no more than a read buffer or two past its longest line, in
+// either encoding, with long open script blocks and with lines of hundreds
+// of kilobytes.
+TEST(HtmlToTextStreaming, ReadsLittleMoreThanALineAheadOfItsText) {
+    auto pageOf = [](const std::vector<std::string>& lines, size_t size, std::string start) {
+        for (size_t i = 0; start.size() < size; ++i)
+            start += lines[i % lines.size()] + "\r\n";
+        return start;
+    };
+    const struct {
+        const char* name;
+        std::vector<std::string> lines;
+        std::string start;
+    } pages[] = {
+        {"short lines", {"<p>Some <b>bold</b> text &amp; caf\xE9 &eacute;</p>"}, ""},
+        {"UTF-8", {"<p>caf\xC3\xA9 &#8212; <i>\xE2\x82\xAC</i></p>", "x<br>y"}, "\xEF\xBB\xBF"},
+        {"open scripts", {"<script>", "var a = 1;", "var b = '<p>';", "</script>text"}, ""},
+        {"long lines", MixedLengthLines(7, 16, 400000, "ab <>&;p"), ""},
+    };
+    TempFolder dir;
+    for (const auto& page : pages) {
+        std::string bytes = pageOf(page.lines, 4u << 20, page.start);
+        dir.Write("page.htm", bytes);
+        size_t longest = 0;
+        for (const std::string& line : page.lines)
+            longest = std::max(longest, line.size());
+        ReadAheadSystem sys;
+        ASSERT_TRUE(HtmlToText(sys, dir.File("page.htm"), dir.File("out.txt"), nullptr));
+        ASSERT_GT(sys.readAtWrites.size(), 4u) << page.name;
+        uint64_t before = 0;
+        for (uint64_t read : sys.readAtWrites) {
+            EXPECT_LE(read - before, 2 * longest + (1u << 20)) << page.name;
+            before = read;
+        }
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "ScriptedHost.h"
 #include "convert/TextCutter.h"
+#include "support/MixedLines.h"
 #include "support/TempFolder.h"
 #include "sys/System.h"
 
@@ -155,6 +156,66 @@ TEST_F(TextCutterTest, OneCutPerLineLeavesLongLinesLong) {
     // A single line far longer than S: one cut, then the rest in one piece.
     std::string line(100, 'z');
     EXPECT_EQ(Cut(line, 10, 4, 0, {}), (Pieces{std::string(10, 'z'), std::string(90, 'z') + "\r\n"}));
+}
+
+// Lines far longer than a piece, and lines longer than each cut takes, pile
+// up text that the cutter holds only in part. The pieces stay those of
+// short lines: without a cut word each is the S bytes at the next stride of
+// S - K, with one cut for each line end that leaves more than S bytes
+// pending; with cut words the pieces less their joints still give the text
+// back, and a piece shorter than S ends with a cut word.
+TEST_F(TextCutterTest, LinesOfAnyLengthGiveThePiecesOfShortLines) {
+    const struct {
+        int32_t S, W, K;
+        std::vector<std::string> words;
+    } configs[] = {
+        {1000, 0, 34, {"#"}},  {5000, 256, 64, {"#"}},       {1, 1, 1, {"#"}},
+        {1000, 300, 20, {",", " "}}, {40000, 40000, 0, {"\r\n", "."}},
+    };
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        std::vector<std::string> lines = MixedLengthLines(seed, 12, 300000, "abcde ,.");
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + "\r\n";
+        for (const auto& c : configs) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << ", S " << c.S);
+            Pieces pieces = Cut(JoinWithMixedLineEnds(lines, seed), c.S, c.W, c.K, c.words);
+            const size_t S = static_cast<size_t>(c.S), K = std::min<size_t>(c.K, S - 1);
+            if (c.words == std::vector<std::string>{"#"}) {
+                Pieces expected;
+                size_t pending = 0, at = 0;
+                for (const std::string& line : lines) {
+                    pending += line.size() + 2;
+                    if (pending > S) {
+                        expected.push_back(text.substr(at, S));
+                        at += S - K;
+                        pending -= S - K;
+                    }
+                }
+                expected.push_back(text.substr(at));
+                EXPECT_TRUE(pieces == expected) << pieces.size() << " pieces, " << expected.size()
+                                                << " expected";
+                continue;
+            }
+            std::string joined;
+            for (size_t i = 0; i < pieces.size(); ++i) {
+                const std::string& piece = pieces[i];
+                size_t joint = i > 0 ? std::min(K, pieces[i - 1].size() - 1) : 0;
+                ASSERT_GE(piece.size(), joint);
+                joined += piece.substr(joint);
+                if (i + 1 == pieces.size())
+                    break;
+                EXPECT_LE(piece.size(), S) << "piece " << i;
+                EXPECT_GE(piece.size(), S - static_cast<size_t>(c.W) + 1) << "piece " << i;
+                bool endsWithWord = false;
+                for (const std::string& word : c.words)
+                    endsWithWord = endsWithWord || (piece.size() >= word.size() &&
+                                                    piece.substr(piece.size() - word.size()) == word);
+                EXPECT_TRUE(piece.size() == S || endsWithWord) << "piece " << i;
+            }
+            EXPECT_TRUE(joined == text) << joined.size() << " bytes of " << text.size();
+        }
+    }
 }
 
 TEST(CutSettingsFrom, UsesTheCutTypeAtCutTypeIndex) {

@@ -153,3 +153,39 @@ TEST(DocBadInput, DamagedPieceTablesFail) {
     broken[at + 5 + 8 + 2 + 3] = '\x3f';
     EXPECT_TRUE(Fails(broken));
 }
+
+// A document gives no more text than its main stream holds: pieces that
+// read the same stored bytes over (damage no Word writes) are refused as
+// damaged, and a FIB that counts more characters than the pieces hold reads
+// only the pieces.
+TEST(DocBadInput, TextIsBoundedByTheStream) {
+    DocOptions countsTooMany;
+    countsTooMany.ccpText = 0xFFFFFFFF;
+    const struct {
+        const char* name;
+        std::string doc;
+        DocProblem problem;
+        std::string text;
+    } cases[] = {
+        {"reused once, still within the stream", WriteDocReusingBytes(Narrow("ab\r"), 2),
+         DocProblem::None, "ab\r\nab\r\n"},
+        {"8-bit, twice", WriteDocReusingBytes(Narrow(std::string(4000, 'a')), 2),
+         DocProblem::Damaged, ""},
+        {"UTF-16, three times", WriteDocReusingBytes(Wide(std::u16string(3000, u'\u0416')), 3),
+         DocProblem::Damaged, ""},
+        {"64 KB a thousand times",
+         WriteDocReusingBytes(Narrow(std::string(65535, 'a') + "\r"), 1000), DocProblem::Damaged,
+         ""},
+        {"a count past every piece", WriteDoc({Narrow("short\r")}, countsTooMany), DocProblem::None,
+         "short\r\n"},
+        {"a count past every piece, reused",
+         WriteDocReusingBytes(Narrow(std::string(5000, 'a')), 50, countsTooMany),
+         DocProblem::Damaged, ""},
+    };
+    for (const auto& c : cases) {
+        CodePageSystem sys(1252);
+        std::string text = "left over";
+        EXPECT_EQ(ReadWordDocument(sys, c.doc, text), c.problem) << c.name;
+        EXPECT_TRUE(text == c.text) << c.name << ": " << text.size() << " bytes";
+    }
+}

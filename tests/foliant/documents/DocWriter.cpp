@@ -40,25 +40,31 @@ std::string MinimalFib(const DocOptions& o) {
     return fib;
 }
 
-// Stores the pieces at the end of `doc` (last first) and appends their Clx
-// to `table`.
-void StorePieces(const std::vector<PieceToWrite>& pieces, std::string& doc, std::string& table,
-                 uint32_t& cpTotal) {
-    std::vector<uint32_t> fcs(pieces.size());
-    for (size_t i = pieces.size(); i-- > 0;) {
-        fcs[i] = static_cast<uint32_t>(doc.size());
-        doc += pieces[i].bytes;
-    }
+// A piece as the piece table lists it.
+struct StoredPiece {
+    uint32_t characters;
+    uint32_t fc;
+    bool compressed;
+};
+
+StoredPiece Stored(const PieceToWrite& p, uint32_t fc) {
+    return {static_cast<uint32_t>(p.compressed ? p.bytes.size() : p.bytes.size() / 2), fc,
+            p.compressed};
+}
+
+// Appends the Clx of the pieces to `table` and points the FIB at it.
+void WriteClx(const std::vector<StoredPiece>& pieces, std::string& doc, std::string& table,
+              uint32_t& cpTotal) {
     std::string plc;
     uint32_t cp = 0;
-    for (const PieceToWrite& p : pieces) {
+    for (const StoredPiece& p : pieces) {
         Append32(plc, cp);
-        cp += static_cast<uint32_t>(p.compressed ? p.bytes.size() : p.bytes.size() / 2);
+        cp += p.characters;
     }
     Append32(plc, cp);
-    for (size_t i = 0; i < pieces.size(); ++i) {
+    for (const StoredPiece& p : pieces) {
         plc += std::string(2, '\0');
-        Append32(plc, pieces[i].compressed ? (fcs[i] * 2) | kCompressedBit : fcs[i]);
+        Append32(plc, p.compressed ? (p.fc * 2) | kCompressedBit : p.fc);
         plc += std::string(2, '\0');
     }
     uint32_t fcClx = static_cast<uint32_t>(table.size());
@@ -69,6 +75,26 @@ void StorePieces(const std::vector<PieceToWrite>& pieces, std::string& doc, std:
     Put32(doc, kFcClxAt + 4, static_cast<uint32_t>(table.size()) - fcClx);
     Put32(doc, kCcpTextAt, cp);
     cpTotal = cp;
+}
+
+// Stores the pieces at the end of `doc` (last first) and appends their Clx
+// to `table`.
+void StorePieces(const std::vector<PieceToWrite>& pieces, std::string& doc, std::string& table,
+                 uint32_t& cpTotal) {
+    std::vector<StoredPiece> stored(pieces.size());
+    for (size_t i = pieces.size(); i-- > 0;) {
+        stored[i] = Stored(pieces[i], static_cast<uint32_t>(doc.size()));
+        doc += pieces[i].bytes;
+    }
+    WriteClx(stored, doc, table, cpTotal);
+}
+
+// The compound file of a document's main and table streams.
+std::string Package(std::string& doc, const std::string& table, const DocOptions& options) {
+    if (options.ccpText)
+        Put32(doc, kCcpTextAt, *options.ccpText);
+    return WriteCompoundFile({{"WordDocument", doc}, {options.use1Table ? "1Table" : "0Table", table}},
+                             options.container);
 }
 
 // The byte of a compressed piece that stands for `unit`, or -1.
@@ -94,8 +120,17 @@ std::string WriteDoc(const std::vector<PieceToWrite>& pieces, const DocOptions& 
     std::string doc = MinimalFib(options), table;
     uint32_t cp = 0;
     StorePieces(pieces, doc, table, cp);
-    return WriteCompoundFile({{"WordDocument", doc}, {options.use1Table ? "1Table" : "0Table", table}},
-                             options.container);
+    return Package(doc, table, options);
+}
+
+std::string WriteDocReusingBytes(const PieceToWrite& piece, uint32_t times,
+                                 const DocOptions& options) {
+    std::string doc = MinimalFib(options), table;
+    uint32_t cp = 0;
+    std::vector<StoredPiece> stored(times, Stored(piece, static_cast<uint32_t>(doc.size())));
+    doc += piece.bytes;
+    WriteClx(stored, doc, table, cp);
+    return Package(doc, table, options);
 }
 
 std::string RepieceDoc(std::string_view file, uint32_t longest, uint32_t copies,

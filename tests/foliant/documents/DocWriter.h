@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@ struct DocOptions {
     bool use1Table = true;
     bool encrypted = false;
     uint16_t nFib = 0xC1;
+    std::optional<uint32_t> ccpText;  // the main text's length in the FIB, when not the pieces'
     CompoundFileOptions container;
 };
 
@@ -33,3 +35,8 @@ std::string WriteDoc(const std::vector<PieceToWrite>& pieces, const DocOptions& 
 // and UTF-16. Empty when `doc` cannot be read.
 std::string RepieceDoc(std::string_view doc, uint32_t longest, uint32_t copies,
                        const CompoundFileOptions& container = {});
+
+// A document whose main text is `piece` `times` over, every piece
+// pointing at the one stored copy of its bytes, as damaged files do.
+std::string WriteDocReusingBytes(const PieceToWrite& piece, uint32_t times,
+                                 const DocOptions& options = {});

@@ -26,6 +26,51 @@ std::string ReplaceEvery(std::string text, const std::string& find, const std::s
     return text;
 }
 
+// The notes of a document beside its temporary text file, removed when
+// they have been read back.
+class FileNoteStore final : public NoteStore {
+public:
+    FileNoteStore(System& sys, std::string path) : sys_(sys), path_(std::move(path)) {}
+    ~FileNoteStore() override {
+        file_.reset();
+        if (made_)
+            sys_.RemoveFile(path_);
+    }
+
+    bool Write(std::string_view utf8) override {
+        if (!made_) {
+            std::unique_ptr<FileWriter> file = sys_.CreateForWriting(path_);
+            made_ = file != nullptr;
+            if (file)
+                file_ = std::make_unique<BufferedWriter>(std::move(file));
+        }
+        return file_ && file_->Write(utf8);
+    }
+
+    bool ReadBack(const std::function<bool(std::string_view)>& part) override {
+        if (!file_ || !file_->Close())
+            return false;
+        std::unique_ptr<FileReader> file = sys_.OpenForReading(path_);
+        if (!file)
+            return false;
+        std::string buffer(64 * 1024, '\0');
+        for (size_t got = 0;;) {
+            if (!file->Read(&buffer[0], buffer.size(), got))
+                return false;
+            if (got == 0)
+                return true;
+            if (!part(std::string_view(buffer.data(), got)))
+                return false;
+        }
+    }
+
+private:
+    System& sys_;
+    std::string path_;
+    std::unique_ptr<BufferedWriter> file_;
+    bool made_ = false;
+};
+
 // Reads an XML-based document and writes its text into 'target' as it
 // comes; false, and no target, when it gives none.
 bool XmlDocumentToText(System& sys, XmlDocumentReader read, const std::string& source,
@@ -36,8 +81,9 @@ bool XmlDocumentToText(System& sys, XmlDocumentReader read, const std::string& s
         return false;
     }
     BufferedWriter writer(std::move(made));
+    FileNoteStore notes(sys, target + ".notes");
     PlainTextBuilder out;
-    out.StreamTo(sys, [&writer](std::string_view ansi) { return writer.Write(ansi); });
+    out.StreamTo(sys, [&writer](std::string_view ansi) { return writer.Write(ansi); }, &notes);
     bool whole = read(sys, source, out, report) && out.EndStream();
     if (writer.Close() && whole)
         return true;

@@ -252,6 +252,14 @@ public:
         if (f == nullptr)
             return false;
         bytes.clear();
+        // Room for the whole file at once: growing by doubling would hold
+        // about twice its size while the last copy is made.
+        if (std::fseek(f, 0, SEEK_END) == 0) {
+            long size = std::ftell(f);
+            if (size > 0)
+                bytes.reserve(static_cast<size_t>(size));
+            std::rewind(f);
+        }
         char buffer[65536];
         size_t n;
         while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)

@@ -95,6 +95,12 @@ public:
         if (!f.valid())
             return false;
         bytes.clear();
+        // Room for the whole file at once: growing by doubling would hold
+        // about twice its size while the last copy is made.
+        LARGE_INTEGER size;
+        if (GetFileSizeEx(f.get(), &size) && size.QuadPart > 0 &&
+            static_cast<uint64_t>(size.QuadPart) < bytes.max_size())
+            bytes.reserve(static_cast<size_t>(size.QuadPart));
         char buffer[65536];
         for (;;) {
             DWORD got = 0;

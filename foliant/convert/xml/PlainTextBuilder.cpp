@@ -24,6 +24,20 @@ size_t WithoutTrailingLineEnds(std::string_view text) {
     return end;
 }
 
+// The length of 'utf8' without a character cut short at its end.
+size_t WholeCharacters(std::string_view utf8) {
+    for (size_t back = 1; back <= 3 && back <= utf8.size(); ++back) {
+        auto c = static_cast<unsigned char>(utf8[utf8.size() - back]);
+        if ((c & 0xC0) == 0xC0) {
+            size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            return length > back ? utf8.size() - back : utf8.size();
+        }
+        if ((c & 0xC0) != 0x80)
+            break;
+    }
+    return utf8.size();
+}
+
 }  // namespace
 
 void PlainTextBuilder::Put(std::string_view utf8) {
@@ -35,6 +49,7 @@ void PlainTextBuilder::Put(std::string_view utf8) {
     Out().append(utf8);
     LineOpen() = true;
     Spill();
+    SpillNotes();
 }
 
 void PlainTextBuilder::Append(std::string_view utf8) {
@@ -90,9 +105,40 @@ void PlainTextBuilder::NewLine() {
     Spill();
 }
 
-void PlainTextBuilder::StreamTo(System& sys, TextSink sink) {
+void PlainTextBuilder::StreamTo(System& sys, TextSink sink, NoteStore* notes) {
     streamSystem_ = &sys;
     sink_ = std::move(sink);
+    noteStore_ = notes;
+}
+
+// Notes are stored whole characters at a time, never under a checkpoint,
+// whose undoing would need them back.
+void PlainTextBuilder::SpillNotes() {
+    if (!noteStore_ || held_ || notes_.size() < kSpillSize)
+        return;
+    if (!noteStore_->Write(notes_))
+        sinkFailed_ = true;
+    notesStored_ = true;
+    notes_.clear();
+}
+
+// The stored notes after the body, streamed as the body is; a part read
+// back that ends inside a character keeps its last bytes for the next.
+bool PlainTextBuilder::AppendStoredNotes() {
+    if (bodyLineOpen_)
+        body_ += '\n';
+    bodyLineOpen_ = false;
+    std::string carry;
+    bool read = noteStore_->ReadBack([this, &carry](std::string_view part) {
+        carry.append(part);
+        size_t whole = WholeCharacters(carry);
+        body_.append(carry, 0, whole);
+        carry.erase(0, whole);
+        Spill();
+        return !sinkFailed_;
+    });
+    body_ += carry;
+    return read;
 }
 
 // Format note: the text ends with exactly one CR LF however many line
@@ -117,6 +163,8 @@ void PlainTextBuilder::Spill() {
 }
 
 bool PlainTextBuilder::EndStream() {
+    if (notesStored_ && !AppendStoredNotes())
+        sinkFailed_ = true;
     MergeNotes();
     std::string_view rest(body_.data(), WithoutTrailingLineEnds(body_));
     if (!rest.empty() && !sink_(Utf8PartToAnsiText(*streamSystem_, rest)))
@@ -184,6 +232,7 @@ void PlainTextBuilder::Release() {
     held_ = false;
     holdLost_ = false;
     Spill();
+    SpillNotes();
 }
 
 bool PlainTextBuilder::Restore(const Checkpoint& point) {

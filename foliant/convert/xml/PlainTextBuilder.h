@@ -13,11 +13,23 @@
 // be written.
 using TextSink = std::function<bool(std::string_view ansi)>;
 
+// Where the notes of a streamed text wait for the end of the body: they
+// are written as they grow and read back, in parts, at the end.
+class NoteStore {
+public:
+    virtual ~NoteStore() = default;
+    virtual bool Write(std::string_view utf8) = 0;
+    // Everything written, in order, to 'part'; false when it could not be
+    // read back or 'part' said stop.
+    virtual bool ReadBack(const std::function<bool(std::string_view utf8)>& part) = 0;
+};
+
 class PlainTextBuilder {
 public:
     // Streams the body to 'sink' as it grows, so that memory does not
-    // grow with the document; EndStream then gives the rest.
-    void StreamTo(System& sys, TextSink sink);
+    // grow with the document; EndStream then gives the rest. Notes go to
+    // 'notes', when given, once they pass a megabyte.
+    void StreamTo(System& sys, TextSink sink, NoteStore* notes = nullptr);
 
     // Text as the document holds it, every character kept.
     void Append(std::string_view utf8);
@@ -73,6 +85,8 @@ private:
     void TabMark();
     void NewLine();
     void Spill();
+    void SpillNotes();
+    bool AppendStoredNotes();
     // The notes after the body, on a line of their own.
     void MergeNotes();
 
@@ -90,6 +104,8 @@ private:
     bool holdLost_ = false;           // and its text was streamed all the same
     bool streamed_ = false;           // some text has gone to the sink
     bool sinkFailed_ = false;
+    NoteStore* noteStore_ = nullptr;
+    bool notesStored_ = false;        // some notes are in the store
 };
 
 // UTF-8 text (LF or CR LF line ends) in the ANSI code page with CR LF line

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <random>
 #include <string>
 
 #include "CodePageSystem.h"
@@ -465,6 +467,61 @@ TEST(EpubReader, ReadsTheRestOfABookAroundABadChapter) {
     ASSERT_TRUE(ReadEpubBook(sys, book, out, report));
     EXPECT_EQ(out.Finish(sys), "One\r\nWrite to now, \xE9t\xE9\r\nMore ?\r\n\xE7" "a ? \x97 \x92\r\n");
     EXPECT_EQ(report.skippedParts, std::vector<std::string>{"OPS/c3.xhtml"});
+}
+
+// Notes of any size wait outside memory while the body streams, and come
+// back after it, read back in parts that cut characters anywhere, as they
+// would stand in a text given whole.
+TEST(PlainTextBuilder, StoredNotesFollowTheStreamedBody) {
+    struct MemoryNotes final : NoteStore {
+        std::string kept;
+        size_t writes = 0;
+        bool Write(std::string_view utf8) override {
+            kept.append(utf8);
+            ++writes;
+            return true;
+        }
+        bool ReadBack(const std::function<bool(std::string_view)>& part) override {
+            for (size_t at = 0; at < kept.size(); at += 1000)
+                if (!part(std::string_view(kept).substr(at, 1000)))
+                    return false;
+            return true;
+        }
+    };
+    auto play = [](PlainTextBuilder& out) {
+        std::mt19937 random(7);
+        for (int i = 0; i < 40000; ++i) {
+            std::string n = std::to_string(i);
+            switch (random() % 4) {
+            case 0:
+                out.Append("body \xC3\xA9 " + n);
+                break;
+            case 1:
+                out.EndParagraph();
+                break;
+            case 2:
+                out.BeginNote();
+                out.Append("note \xF0\x9F\x98\x80 " + n + Repeated("\xE2\x82\xAC", random() % 200));
+                out.EndNote();
+                break;
+            default:
+                out.Append("\xF0\x9F\x98\x80");
+                break;
+            }
+        }
+    };
+    CodePageSystem sys(kUtf8CodePage);
+    PlainTextBuilder whole;
+    play(whole);
+    std::string expected = whole.Finish(sys);
+    std::string streamed;
+    MemoryNotes notes;
+    PlainTextBuilder out;
+    out.StreamTo(sys, [&streamed](std::string_view text) { streamed.append(text); return true; }, &notes);
+    play(out);
+    ASSERT_TRUE(out.EndStream());
+    EXPECT_GT(notes.writes, 1u);
+    EXPECT_TRUE(streamed == expected);
 }
 
 // Text is turned into the code page in slices: a line of megabytes comes

@@ -224,6 +224,8 @@ XmlEvent XmlReader::Next() {
         UnbindPrefixes();
         return XmlEvent::EndElement;
     }
+    // The window may move below: no name of the last event outlives it.
+    name_ = std::string_view();
     attributes_.clear();
     Compact();
     if (inCdata_)

@@ -118,7 +118,7 @@ void BenchHtml(System& sys, const fs::path& dir) {
         sed = std::min(sed, TimeCommand("sed 's/<[^>]*>//g' '" + page.string() + "' > '" +
                                         (dir / "sed.txt").string() + "'"));
         Clock::time_point start = Clock::now();
-        HtmlToText(sys, CorePath(page), CorePath(dir / "ours.txt"), nullptr);
+        HtmlToText(sys, CorePath(page), CorePath(dir / "ours.txt"), TextCoding::Ansi(), nullptr);
         ours = std::min(ours, SecondsSince(start));
     }
     std::printf("HtmlToText, 30 MB page:     %.3f s, sed %.3f s, ratio %.2f\n", ours, sed,
@@ -131,7 +131,7 @@ double TimeHtml(System& sys, const fs::path& dir, const std::string& page) {
     double best = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         Clock::time_point start = Clock::now();
-        HtmlToText(sys, CorePath(source), CorePath(dir / "shape.txt"), nullptr);
+        HtmlToText(sys, CorePath(source), CorePath(dir / "shape.txt"), TextCoding::Ansi(), nullptr);
         best = std::min(best, SecondsSince(start));
     }
     return best;

@@ -23,6 +23,14 @@ const Flag kFlags[] = {
      &BatchOptions::bookGiven},
     {"--out", "DIR", "existing folder that receives the book's folder", &BatchOptions::out,
      nullptr},
+    {"--encoding", "NAME",
+     "encoding of the pieces: ansi, utf-8, utf-8-bom, utf-16le or a code-page number such "
+     "as 1251 or 936 (default: OutputCodePage from the settings, else ansi)",
+     &BatchOptions::encoding, &BatchOptions::encodingGiven},
+    {"--input-codepage", "NAME",
+     "encoding of text files without a byte-order mark and of web pages that do not name "
+     "theirs (default: InputCodePage from the settings, else ansi)",
+     &BatchOptions::inputCodePage, &BatchOptions::inputCodePageGiven},
     {"--help", "", "show this text", nullptr, &BatchOptions::help},
 };
 
@@ -33,15 +41,14 @@ const Flag* FindFlag(std::string_view name) {
     return nullptr;
 }
 
-// 'paragraph' in lines of at most 76 characters, broken at blanks.
-std::string Wrapped(const std::string& paragraph) {
-    constexpr size_t kWidth = 76;
+// 'paragraph' in lines of at most 'width' characters, broken at blanks.
+std::string Wrapped(const std::string& paragraph, size_t width = 76) {
     std::string text, line;
     for (size_t at = 0; at < paragraph.size();) {
         size_t blank = paragraph.find(' ', at);
         std::string word = paragraph.substr(at, blank == std::string::npos ? blank : blank - at);
         at = blank == std::string::npos ? paragraph.size() : blank + 1;
-        if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
             text += line + "\n";
             line.clear();
         }
@@ -111,13 +118,19 @@ std::string BatchHelpText() {
     text += " FILE...\n\n" +
             Wrapped("Converts documents (" + KnownEndings() +
                     ") into the text pieces of a book, as the desktop program does. Text files "
-                    "in UTF-8 or UTF-16 are turned into the ANSI code page.") +
+                    "in UTF-8 or UTF-16 are recognised by their bytes. Characters the chosen encoding "
+                    "lacks are written as their nearest equivalent, or as \"?\", which is "
+                    "reported.") +
             "\n";
     for (const Flag& flag : kFlags) {
         std::string shown = "  " + std::string(flag.name) + (flag.value.empty() ? "" : " ") +
                             std::string(flag.value);
-        shown.resize(std::max<size_t>(shown.size() + 1, 16), ' ');
-        text += shown + std::string(flag.help) + "\n";
+        shown.resize(std::max<size_t>(shown.size() + 1, 20), ' ');
+        // The help wraps under itself.
+        std::string help = Wrapped(std::string(flag.help), 76 - shown.size());
+        for (size_t at = help.find('\n'); at + 1 < help.size(); at = help.find('\n', at + 1))
+            help.insert(at + 1, shown.size(), ' ');
+        text += shown + help;
     }
     text += "\nExit codes: 0 done, 1 stopped, 2 refused, 3 settings or language file unusable,\n"
             "4 the book's folder could not be made or a piece could not be written.\n";

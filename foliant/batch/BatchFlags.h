@@ -10,6 +10,10 @@ struct BatchOptions {
     std::string book;                 // empty unless --book was given
     bool bookGiven = false;
     std::string out;
+    std::string encoding;             // of the pieces, overriding the settings
+    bool encodingGiven = false;
+    std::string inputCodePage;        // of text that does not say its own
+    bool inputCodePageGiven = false;
     std::vector<std::string> files;
     bool help = false;
 };

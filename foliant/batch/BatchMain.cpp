@@ -19,6 +19,8 @@
 #include "batch/BatchFlags.h"
 #include "batch/SettingsFileSystem.h"
 #include "convert/Mod_Function.h"
+#include "convert/text/TextCoding.h"
+#include "convert/text/Unicode.h"
 #include "shell/LanguageTable.h"
 #include "shell/Mod_DIM.h"
 #include "sys/System.h"
@@ -152,6 +154,22 @@ public:
         Line(stderr, "foliant-batch: " + Shown(path) + ": left out " + sys_.TerminalText(part) +
                          ": cannot be read");
     }
+    void CharactersLost(const std::string& path, uint64_t count,
+                        const std::vector<uint32_t>& first) override {
+        std::string shown;
+        for (uint32_t c : first) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+            std::string utf16;
+            AppendUtf16Le(utf16, c);
+            shown += (shown.empty() ? "" : ", ") + sys_.TerminalUnicode(utf16) + " (" + code + ")";
+        }
+        if (count > first.size())
+            shown += ", ...";
+        Line(stderr, "foliant-batch: " + Shown(path) + ": " + std::to_string(count) +
+                         (count == 1 ? " character" : " characters") + " written as \"?\": " +
+                         shown);
+    }
     void RunFolderNotMade(const std::string& folder) override {
         if (folderNotMade_.empty())
             Line(stderr, "foliant-batch: cannot make the folder " + ShownFolder(folder));
@@ -254,6 +272,26 @@ int main(int argc, char** argv) {
     AppSettings settings;
     if (StartupProblem problem = LoadSettings(settingsView, iniFolder, mainIni, settings))
         return Fail(kExitSettings, problem.message);
+    // The command line names codings as the settings file does, and wins.
+    TextCoding output, input;
+    std::string badKey;
+    if (options.encodingGiven) {
+        if (!ParseTextCoding(sys, options.encoding, output, true))
+            return Fail(kExitRefused, "unknown encoding \"" + options.encoding + "\" for --encoding (" +
+                                          std::string(kTextCodingChoices) + ")");
+        settings.OutputCodePage = options.encoding;
+    }
+    if (options.inputCodePageGiven) {
+        if (!ParseTextCoding(sys, options.inputCodePage, input, false))
+            return Fail(kExitRefused, "unknown encoding \"" + options.inputCodePage +
+                                          "\" for --input-codepage (" +
+                                          std::string(kTextCodingChoices) + ")");
+        settings.InputCodePage = options.inputCodePage;
+    }
+    if (!RunCodings(sys, settings, output, input, badKey))
+        return Fail(kExitSettings, "the key \"" + badKey + "\" in section [MainSettings] of \"" +
+                                       sys.DisplayPath(iniPath) + "\" names no encoding (" +
+                                       std::string(kTextCodingChoices) + ")");
     LanguageTable lang;
     if (StartupProblem problem = ReadLanguageFile(sys, programFolder, settings.MyLagIndex, lang))
         return Fail(kExitSettings, problem.message);

@@ -12,6 +12,7 @@
 #include "convert/TextStreams.h"
 #include "convert/TextCutter.h"
 #include "convert/UnicodeText.h"
+#include "convert/text/TextEncoder.h"
 #include "convert/doc/DocReader.h"
 #include "convert/rtf/RtfReader.h"
 #include "convert/xml/XmlDocuments.h"
@@ -177,7 +178,7 @@ bool Contained(Step step, SkipReason& failure) {
 bool ConversionRun::Convert(const std::string& path, const DocumentKind& kind,
                             std::vector<WorkItem>& work, SkipReason& failure, std::string& detail) {
     if (kind.read) {
-        work.push_back({MakeTemporaryName(kind.tag), true});
+        work.push_back({MakeTemporaryName(kind.tag), true, TextCoding::Utf8(), true});
         ReadReport report;
         bool read = XmlDocumentToText(sys_, kind.read, path, work.back().path, report);
         // Part names are UTF-8; the host hears ANSI.
@@ -192,25 +193,36 @@ bool ConversionRun::Convert(const std::string& path, const DocumentKind& kind,
     }
     switch (kind.kind) {
     case InputKind::Text: {
-        TextEncoding encoding = DetectTextEncoding(sys_, path);
-        if (encoding == TextEncoding::Bytes) {
-            work.push_back({path, false});
-            return true;
+        switch (DetectTextEncoding(sys_, path)) {
+        case TextEncoding::Bytes:
+            work.push_back({path, false, input_, false});
+            break;
+        case TextEncoding::Utf8:
+            work.push_back({path, false, TextCoding::Utf8(), false});
+            break;
+        case TextEncoding::Utf16Le:
+            work.push_back({path, false, TextCoding::Utf16Le(), false});
+            break;
+        case TextEncoding::Utf16Be:
+            work.push_back({path, false, TextCoding::Utf16Be(), false});
+            break;
         }
-        work.push_back({MakeTemporaryName(kind.tag), true});
-        return UnicodeTextToAnsi(sys_, path, work.back().path, encoding);
+        return true;
     }
     case InputKind::Html:
-        work.push_back({MakeTemporaryName(kind.tag), true});
-        return HtmlToText(sys_, path, work.back().path,
+        work.push_back({MakeTemporaryName(kind.tag), true, TextCoding::Utf8(), true});
+        return HtmlToText(sys_, path, work.back().path, input_,
                           [this](int percent) { host_.SetFileProgress(percent); });
     case InputKind::Rtf:
     case InputKind::Doc: {
         bool rtf = kind.kind == InputKind::Rtf;
-        work.push_back({MakeTemporaryName(kind.tag), true});
-        const std::string& target = work.back().path;
-        if (rtf ? converters_.RtfToText(path, target) : converters_.DocToText(path, target))
+        work.push_back({MakeTemporaryName(kind.tag), true, TextCoding::Ansi(), false});
+        WorkItem& item = work.back();
+        if (rtf ? converters_.RtfToText(path, item.path) : converters_.DocToText(path, item.path)) {
+            item.coding = converters_.LastCoding();
+            item.clean = item.coding.IsUnicode();
             return true;
+        }
         failure = converters_.LastFailure();
         return false;
     }
@@ -238,10 +250,13 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
     struct WorkList {
         System& sys;
         std::vector<WorkItem> items;
+        std::vector<std::string> replaced;  // temporary files an item no longer names
         ~WorkList() {
             for (const WorkItem& item : items)
                 if (item.deleteAfter)
                     sys.RemoveFile(item.path);
+            for (const std::string& file : replaced)
+                sys.RemoveFile(file);
         }
     } work{sys_, {}};
     SkipReason failure = SkipReason::Unreadable;
@@ -249,7 +264,8 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
     bool converted =
         Contained([&] { return Convert(path, kind, work.items, failure, detail); }, failure);
 
-    CutSettings cut = CutSettingsFrom(settings_);
+    CutSettings cut = CutSettingsFor(sys_, settings_, output_);
+    CharacterLoss loss;
     for (WorkItem& item : work.items) {
         int32_t piecesBefore = state_.PieceCount;
         int writeFailuresBefore = writer_->WriteFailures();
@@ -257,6 +273,21 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
         SkipReason cutFailure = SkipReason::Unreadable;
         bool cutWhole = Contained(
             [&] {
+                // Text not yet in the pieces' coding is written in it first.
+                if (!SameBytes(item.coding, output_) || (item.coding.IsUnicode() && !item.clean)) {
+                    WorkItem source = item;
+                    if (source.deleteAfter)
+                        work.replaced.push_back(source.path);
+                    item = {MakeTemporaryName(kind.tag), true, output_, true};
+                    bool encoded =
+                        EncodeTextFile(sys_, source.path, source.coding, item.path, output_, loss);
+                    if (source.deleteAfter)
+                        sys_.RemoveFile(source.path);
+                    if (!encoded) {
+                        result = CutResult::Missing;
+                        return true;
+                    }
+                }
                 result = CutTextFile(
                     sys_, item.path, cut, *writer_, [this] { host_.PumpMessages(); },
                     [this](int percent) { host_.CutProgress(percent); });
@@ -280,6 +311,8 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
     }
     if (!converted && work.items.empty())
         host_.InputSkipped(path, failure, detail);
+    if (loss.count > 0)
+        host_.CharactersLost(path, loss.count, loss.first);
 }
 
 RunOutcome ConversionRun::Cmd_Output() {
@@ -291,6 +324,13 @@ RunOutcome ConversionRun::Cmd_Output() {
     if (folder.empty())
         return RunOutcome::Refused;
 
+    // A coding the settings name wrongly leaves the pieces as they always
+    // were: in the ANSI code page, like text without a mark.
+    std::string badKey;
+    if (!RunCodings(sys_, settings_, output_, input_, badKey)) {
+        output_ = TextCoding::Ansi();
+        input_ = TextCoding::Ansi();
+    }
     host_.SetBusy(true);
     state_.StopRequested = false;
     settings_.BookName = host_.BookNameText();
@@ -306,6 +346,11 @@ RunOutcome ConversionRun::Cmd_Output() {
     bool perFile = IsPerFileMode(settings_);
     PieceWriter writer(sys_, host_, state_, settings_.OutPutDir, perFile);
     writer_ = &writer;
+    {
+        CharacterLoss none;
+        writer.SetFraming(TextEncoder(sys_, output_).ByteOrderMark(),
+                          EncodeText(sys_, "\r\n", TextCoding::Ansi(), output_, none));
+    }
     writer.SetBookName(settings_.BookName);
     writer.ProtectInputs(importList);
     for (const std::string& item : importList) {
@@ -339,6 +384,21 @@ RunOutcome ConversionRun::Cmd_Output() {
     }
     host_.SetBusy(false);
     return outcome;
+}
+
+bool RunCodings(System& sys, const AppSettings& settings, TextCoding& output, TextCoding& input,
+                std::string& badKey) {
+    output = TextCoding::Ansi();
+    input = TextCoding::Ansi();
+    if (!ParseTextCoding(sys, settings.OutputCodePage, output, true)) {
+        badKey = "OutputCodePage";
+        return false;
+    }
+    if (!ParseTextCoding(sys, settings.InputCodePage, input, false)) {
+        badKey = "InputCodePage";
+        return false;
+    }
+    return true;
 }
 
 bool ReaderConverters::RtfToText(const std::string& source, const std::string& target) {

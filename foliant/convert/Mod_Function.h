@@ -9,6 +9,7 @@
 
 #include "convert/DocumentKinds.h"
 #include "convert/RunHost.h"
+#include "convert/text/TextCoding.h"
 #include "shell/LanguageTable.h"
 #include "shell/Mod_DIM.h"
 #include "sys/System.h"
@@ -51,6 +52,8 @@ private:
     struct WorkItem {
         std::string path;
         bool deleteAfter;
+        TextCoding coding;  // of the text in the file
+        bool clean;         // CR LF line ends, no byte-order mark
     };
     void ConvertAndCutFile(const std::string& path);
     // Turns the input into the text files to cut; false when it gave none,
@@ -66,7 +69,14 @@ private:
     DocumentConverters& converters_;
     RunState& state_;
     PieceWriter* writer_ = nullptr;  // set while the run goes
+    TextCoding output_;              // of the pieces
+    TextCoding input_;               // of text that does not say its own
 };
+
+// The codings the settings name; false, naming the key, when one of them
+// is not a coding the system writes or reads.
+bool RunCodings(System& sys, const AppSettings& settings, TextCoding& output, TextCoding& input,
+                std::string& badKey);
 
 // The converters of the document readers: RTF and Word files read whole
 // and written as plain text.
@@ -76,6 +86,7 @@ public:
     bool RtfToText(const std::string& source, const std::string& target) override;
     bool DocToText(const std::string& source, const std::string& target) override;
     SkipReason LastFailure() const override { return lastFailure_; }
+    TextCoding LastCoding() const override { return TextCoding::Utf8(); }
 
 private:
     System& sys_;

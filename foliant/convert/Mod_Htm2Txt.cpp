@@ -7,7 +7,7 @@
 #include "convert/HtmlEntities.h"
 #include "convert/TextStreams.h"
 #include "convert/UnicodeText.h"
-#include "convert/rtf/AnsiText.h"
+#include "convert/text/TextEncoder.h"
 
 namespace {
 
@@ -94,10 +94,39 @@ void StripTags(std::string_view line, bool& inTag, std::string& text) {
     }
 }
 
+// The lines of a page in UTF-8, decoded from the page's code page unless it
+// is in UTF-8 already; a line feed is never part of a character.
+class PageLines {
+public:
+    PageLines(System& sys, std::unique_ptr<FileReader> file, const TextCoding& coding)
+        : sys_(sys), in_(std::move(file)), coding_(coding) {}
+
+    bool AtEnd() { return in_.AtEnd(); }
+    // Appends the next line; returns the bytes it took in the page.
+    size_t ReadLine(std::string& line) {
+        if (coding_.form == TextCoding::Form::Utf8) {
+            size_t before = line.size();
+            in_.ReadLine(line);
+            return line.size() - before;
+        }
+        raw_.clear();
+        in_.ReadLine(raw_);
+        CharacterLoss none;
+        line += EncodeText(sys_, raw_, coding_, TextCoding::Utf8(), none);
+        return raw_.size();
+    }
+
+private:
+    System& sys_;
+    LineReader in_;
+    TextCoding coding_;
+    std::string raw_;
+};
+
 // Cuts the first block of 'tag' in 'line', joining following source lines
 // while the block is still open. The closing tag is searched only in text
 // that is new, so a long open block costs time in proportion to its size.
-void CutBlockAcrossLines(LineReader& in, std::string& line, std::string_view tag) {
+void CutBlockAcrossLines(PageLines& in, std::string& line, std::string_view tag) {
     std::string open = "<" + std::string(tag);
     std::string close = "</" + std::string(tag) + ">";
     size_t a = FindNoCase(line, open);
@@ -142,7 +171,7 @@ bool DeclaresUtf8(std::string_view head, std::string_view key) {
 
 // Format note: a page's bytes are UTF-8 when it starts with the byte-order
 // mark, declares UTF-8 in a meta element or its XML declaration, or holds
-// non-ASCII bytes that are all valid UTF-8; otherwise they are in the ANSI
+// non-ASCII bytes that are all valid UTF-8; otherwise they are in the code
 // code page.
 bool PageIsUtf8(System& sys, const std::string& path) {
     if (DetectTextEncoding(sys, path) == TextEncoding::Utf8)
@@ -224,7 +253,7 @@ std::string CutTagBlock(std::string_view line, std::string_view tag) {
 }
 
 bool HtmlToText(System& sys, const std::string& source, const std::string& target,
-                const ProgressSink& progress) {
+                const TextCoding& pageCoding, const ProgressSink& progress) {
     int64_t fileLength = 0;
     std::unique_ptr<FileReader> sourceFile = sys.OpenForReading(source);
     if (!sourceFile || !sys.FileSize(source, fileLength))
@@ -232,17 +261,15 @@ bool HtmlToText(System& sys, const std::string& source, const std::string& targe
     std::unique_ptr<FileWriter> targetFile = sys.CreateForWriting(target);
     if (!targetFile)
         return false;
-    LineReader in(std::move(sourceFile));
+
     BufferedWriter out(std::move(targetFile));
 
-    // A UTF-8 page is filtered in UTF-8 and each line it gives turned into
-    // the ANSI code page; references decode to the page's encoding.
+    // Pages are filtered in UTF-8: a page in a code page ('pageCoding'
+    // unless it declares UTF-8) is decoded a line at a time, which no
+    // code page can split inside a character.
     bool utf8 = PageIsUtf8(sys, source);
+    PageLines in(sys, std::move(sourceFile), utf8 ? TextCoding::Utf8() : pageCoding);
     std::function<std::string(uint32_t)> encode = Utf8Of;
-    if (!utf8)
-        encode = [&sys](uint32_t code) {
-            return ToAnsiText(sys, sys.ToUtf16Le(Utf8Of(code), kUtf8CodePage));
-        };
     EntityOptions entities;
     entities.emDash = encode(0x2014);
     // Brackets decoded from entities are text, so they wait until the tags
@@ -257,7 +284,7 @@ bool HtmlToText(System& sys, const std::string& source, const std::string& targe
     std::string text;
     while (!in.AtEnd() && !out.Failed()) {
         line.clear();
-        in.ReadLine(line);
+        size_t rawSize = in.ReadLine(line);
         if (firstLine && utf8 && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
             line.erase(0, 3);
         firstLine = false;
@@ -267,7 +294,7 @@ bool HtmlToText(System& sys, const std::string& source, const std::string& targe
         if (IsBlankText(line))
             continue;
 
-        runningCount += static_cast<int64_t>(line.size()) + 2;
+        runningCount += static_cast<int64_t>(rawSize) + 2;
         int percent = fileLength > 0 ? static_cast<int>(std::min<int64_t>(
                                            runningCount * 100 / fileLength, 100))
                                      : 100;
@@ -282,8 +309,6 @@ bool HtmlToText(System& sys, const std::string& source, const std::string& targe
         // The entities of the table above have had their turn.
         if (text.find('&') != std::string::npos)
             text = DecodeHtmlReferences(text, encode, {"nbsp", "amp", "quot", "lt", "gt"});
-        if (utf8)
-            text = ToAnsiText(sys, sys.ToUtf16Le(text, kUtf8CodePage));
         CollapseLineBreaks(text);
         if (!IsBlankText(text)) {
             out.Write(text);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/text/TextCoding.h"
 #include "sys/System.h"
 
 // How DecodeLineEntities renders what depends on the caller.
@@ -31,11 +32,12 @@ std::string CutTagBlock(std::string_view line, std::string_view tag);
 // Receives the per-file progress, 0 to 100.
 using ProgressSink = std::function<void(int)>;
 
-// Writes the text of page 'source' into 'target'. False when the source
+// Writes the text of page 'source' into 'target', in UTF-8. A page that
+// does not declare UTF-8 is read in 'pageCoding'. False when the source
 // cannot be opened or the target cannot be created; a later failure keeps
 // what was written so far.
 bool HtmlToText(System& sys, const std::string& source, const std::string& target,
-                const ProgressSink& progress);
+                const TextCoding& pageCoding, const ProgressSink& progress);
 
 // Position of 'needle' in 'text' at or after 'from', comparing ASCII
 // letters without regard to case; npos when absent.

@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
 constexpr int32_t kNumberedDigits = 4;
 
 std::string LowerAscii(std::string text) {
@@ -103,7 +102,7 @@ bool PieceWriter::BeginPiece() {
         return false;
     }
     piece_ = std::make_unique<BufferedWriter>(std::move(file));
-    return true;
+    return mark_.empty() || AppendPiece(mark_);
 }
 
 bool PieceWriter::AppendPiece(std::string_view bytes) {
@@ -120,7 +119,7 @@ bool PieceWriter::AppendPiece(std::string_view bytes) {
 bool PieceWriter::EndPiece() {
     if (!piece_)
         return false;
-    bool ok = piece_->Write(kCrLf);
+    bool ok = piece_->Write(lineEnd_);
     ok = piece_->Close() && ok;
     piece_.reset();
     ++state_.PieceCount;

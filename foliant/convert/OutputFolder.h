@@ -59,6 +59,12 @@ public:
     void SetBookName(std::string bookName) { bookName_ = std::move(bookName); }
     // The run's inputs, which no piece may be written over.
     void ProtectInputs(std::vector<std::string> inputs) { inputs_ = std::move(inputs); }
+    // Every piece starts with 'mark' and ends with 'lineEnd': a byte-order
+    // mark and CR LF in the pieces' coding.
+    void SetFraming(std::string mark, std::string lineEnd) {
+        mark_ = std::move(mark);
+        lineEnd_ = std::move(lineEnd);
+    }
 
     bool BeginPiece() override;
     bool AppendPiece(std::string_view bytes) override;
@@ -80,6 +86,8 @@ private:
     std::string bookName_;
     std::set<std::string> namesUsed_;  // lower-cased, per-file mode
     std::vector<std::string> inputs_;
+    std::string mark_;
+    std::string lineEnd_ = "\r\n";
     std::unique_ptr<BufferedWriter> piece_;
     std::string piecePath_;
     int writeFailures_ = 0;

@@ -10,6 +10,10 @@ constexpr std::string_view kCrLf = "\r\n";
 }  // namespace
 
 bool LineEndedText::Read(std::string& out, size_t most) {
+    if (asIs_) {
+        in_.ReadBytes(out, most);
+        return true;
+    }
     if (!lineOpen_ && endLeft_ == 0) {
         if (in_.AtEnd())
             return false;
@@ -87,7 +91,7 @@ bool PendingText::ReadAgain(uint64_t from, std::string& out, size_t most) {
         std::unique_ptr<FileReader> file = sys_.OpenForReading(path_);
         if (!file)
             return false;
-        again_ = std::make_unique<LineEndedText>(std::move(file));
+        again_ = std::make_unique<LineEndedText>(std::move(file), asIs_);
     }
     if (from < againAt_)
         return false;

@@ -15,10 +15,13 @@
 #include "sys/System.h"
 
 // Every line of the file followed by CR LF: a lone CR becomes CR LF, CR LF
-// stays, a last line without its end gets one.
+// stays, a last line without its end gets one. Text whose line ends are
+// already CR LF, in UTF-16 say, where a byte 13 need not be a CR, is read
+// as it is ('asIs'); each read then counts as a line.
 class LineEndedText {
 public:
-    explicit LineEndedText(std::unique_ptr<FileReader> file) : in_(std::move(file)) {}
+    LineEndedText(std::unique_ptr<FileReader> file, bool asIs)
+        : in_(std::move(file)), asIs_(asIs) {}
 
     // True when every line and its CR LF has been handed out.
     bool AtEnd() { return !lineOpen_ && endLeft_ == 0 && in_.AtEnd(); }
@@ -29,6 +32,7 @@ public:
 
 private:
     LineReader in_;
+    bool asIs_;
     bool lineOpen_ = false;  // bytes of a line are still to come
     size_t endLeft_ = 0;     // bytes of a line's CR LF not handed out yet
 };
@@ -36,8 +40,8 @@ private:
 class PendingText {
 public:
     // At most 'held' bytes are kept; the rest comes from 'path' again.
-    PendingText(System& sys, const std::string& path, size_t held)
-        : sys_(sys), path_(path), held_(held) {}
+    PendingText(System& sys, const std::string& path, size_t held, bool asIs)
+        : sys_(sys), path_(path), held_(held), asIs_(asIs) {}
 
     // Appends the next bytes of the text, at most a read buffer; true when
     // they end a line.
@@ -58,6 +62,7 @@ private:
     System& sys_;
     std::string path_;
     size_t held_;
+    bool asIs_;                // the file's line ends are left as they are
     uint64_t start_ = 0;       // where the pending text starts in the whole text
     uint64_t end_ = 0;         // how much of the whole text has been appended
     std::string front_;        // front_[frontStart_...] is the text from start_

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/SkipReason.h"
+#include "convert/text/TextCoding.h"
 
 // Shared by the run, the cutter and the piece writer; reset by every run.
 struct RunState {
@@ -48,6 +49,12 @@ public:
     // and was left out; the rest of the input is read. The desktop window
     // ignores this.
     virtual void PartSkipped(const std::string& /*path*/, const std::string& /*part*/) {}
+    // Characters of input 'path' that the output coding has no equivalent
+    // for, not even a near one, and that were written as "?": how many,
+    // and the first few distinct ones as code points. The desktop window
+    // ignores this.
+    virtual void CharactersLost(const std::string& /*path*/, uint64_t /*count*/,
+                                const std::vector<uint32_t>& /*first*/) {}
     // How much of the file being cut has been read, 0 to 100; the desktop
     // window ignores this.
     virtual void CutProgress(int /*percent*/) {}
@@ -66,4 +73,7 @@ public:
     virtual bool DocToText(const std::string& source, const std::string& target) = 0;
     // Why the last conversion that returned false failed.
     virtual SkipReason LastFailure() const { return SkipReason::Unreadable; }
+    // The coding of the text the last conversion wrote: the ANSI code page
+    // unless the converter says otherwise.
+    virtual TextCoding LastCoding() const { return TextCoding::Ansi(); }
 };

@@ -7,6 +7,8 @@
 
 #include "convert/PendingText.h"
 #include "convert/TextStreams.h"
+#include "convert/text/TextEncoder.h"
+#include "convert/text/Unicode.h"
 
 namespace {
 
@@ -15,11 +17,22 @@ constexpr std::string_view kCrLf = "\r\n";
 // Without cutting the file becomes one piece: every line followed by
 // CR LF. Streamed: a lone CR becomes CR LF, CR LF stays, and a last line
 // without its terminator gets one.
-CutResult CopyWhole(LineReader& in, PieceSink& sink, const std::function<void()>& pump) {
+CutResult CopyWhole(LineReader& in, bool asIs, PieceSink& sink, const std::function<void()>& pump) {
     if (in.AtEnd())
         return in.Failed() ? CutResult::Failed : CutResult::Done;
     if (!sink.BeginPiece())
         return CutResult::Failed;
+    if (asIs) {
+        for (std::string_view chunk = in.ReadChunk(); !chunk.empty(); chunk = in.ReadChunk()) {
+            if (pump)
+                pump();
+            if (!sink.AppendPiece(chunk))
+                return CutResult::Failed;
+        }
+        if (in.Failed())
+            return CutResult::Failed;
+        return sink.EndPiece() ? CutResult::Done : CutResult::Failed;
+    }
     bool pendingCr = false;   // the last byte seen was a CR
     bool lineOpen = false;    // bytes of an unterminated line were written
     for (std::string_view chunk = in.ReadChunk(); !chunk.empty(); chunk = in.ReadChunk()) {
@@ -86,25 +99,70 @@ private:
     int told_ = -1;
 };
 
-// The lead bytes of the ANSI code page; none in a single-byte one.
-std::bitset<256> AnsiLeadBytes(System& sys) {
-    std::bitset<256> lead;
-    for (int b = 0x80; b <= 0xff; ++b)
-        if (sys.IsLeadByte(kAnsiCodePage, static_cast<unsigned char>(b)))
-            lead.set(static_cast<size_t>(b));
-    return lead;
-}
+// Where characters of a coding start, so that no cut splits one.
+class CharacterBounds {
+public:
+    CharacterBounds(System& sys, const TextCoding& coding) : form_(coding.form) {
+        if (form_ == TextCoding::Form::CodePage)
+            for (int b = 0x80; b <= 0xff; ++b)
+                if (sys.IsLeadByte(coding.codePage, static_cast<unsigned char>(b)))
+                    lead_.set(static_cast<size_t>(b));
+    }
 
-// True when 'at' falls between the lead and the trail byte of one
-// character. 'from' must be a character boundary: a trail byte can look
-// like a lead byte, so only a walk from a known boundary tells them apart.
-bool SplitsCharacter(std::string_view text, size_t from, size_t at,
-                     const std::bitset<256>& lead) {
-    size_t i = from;
-    while (i < at)
-        i += lead.test(static_cast<unsigned char>(text[i])) ? 2 : 1;
-    return i > at;
-}
+    // The last character boundary at or before 'at' in 'text', which starts
+    // on one; where that is the start, the end of the first character, so
+    // that a piece keeps one whole character rather than none.
+    size_t Before(std::string_view text, size_t at) const {
+        size_t b = Back(text, at);
+        return b > 0 ? b : FirstEnd(text);
+    }
+
+private:
+    size_t Back(std::string_view text, size_t at) const {
+        switch (form_) {
+        case TextCoding::Form::Utf8:
+            while (at > 0 && at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+                --at;
+            return at;
+        case TextCoding::Form::Utf16Le:
+        case TextCoding::Form::Utf16Be:
+            at &= ~static_cast<size_t>(1);
+            if (at >= 2 && at + 1 < text.size() && IsLowSurrogate(Unit(text, at)) &&
+                IsHighSurrogate(Unit(text, at - 2)))
+                at -= 2;
+            return at;
+        case TextCoding::Form::CodePage:
+            break;
+        }
+        if (lead_.none())
+            return at;
+        // A trail byte can look like a lead byte, so only a walk from a
+        // known boundary tells them apart.
+        size_t i = 0;
+        for (;;) {
+            size_t step = lead_.test(static_cast<unsigned char>(text[i])) ? 2 : 1;
+            if (i + step > at)
+                return i;
+            i += step;
+        }
+    }
+
+    size_t FirstEnd(std::string_view text) const {
+        size_t end = form_ == TextCoding::Form::Utf16Le || form_ == TextCoding::Form::Utf16Be ? 2 : 1;
+        while (end < text.size() && Back(text, end) == 0)
+            end += end == 1 ? 1 : (form_ == TextCoding::Form::Utf8 ? 1 : 2);
+        return std::min(end, text.size());
+    }
+
+    uint16_t Unit(std::string_view text, size_t at) const {
+        unsigned char a = static_cast<unsigned char>(text[at]);
+        unsigned char b = static_cast<unsigned char>(text[at + 1]);
+        return static_cast<uint16_t>(form_ == TextCoding::Form::Utf16Le ? a | b << 8 : a << 8 | b);
+    }
+
+    TextCoding::Form form_;
+    std::bitset<256> lead_;
+};
 
 // How much of the pending text is held. A cut needs its first S bytes; the
 // rest is room, so that in the usual case of lines shorter than a piece
@@ -116,14 +174,14 @@ size_t HeldBytes(size_t pieceSize) {
 }
 
 CutResult CutLines(System& sys, const std::string& path, std::unique_ptr<FileReader> file,
-                   const CutSettings& cut, const std::bitset<256>& lead, PieceSink& sink,
-                   const std::function<void()>& pump) {
-    const bool doubleByte = lead.any();
+                   const CutSettings& cut, PieceSink& sink, const std::function<void()>& pump) {
+    const CharacterBounds bounds(sys, cut.coding);
     const size_t S = static_cast<size_t>(cut.pieceSize);
     const size_t W = static_cast<size_t>(cut.window);
     const size_t K = static_cast<size_t>(cut.joint);
-    LineEndedText in(std::move(file));
-    PendingText pending(sys, path, HeldBytes(S));
+    const bool asIs = cut.coding.UnitSize() == 2;
+    LineEndedText in(std::move(file), asIs);
+    PendingText pending(sys, path, HeldBytes(S), asIs);
     while (!in.AtEnd()) {
         if (pump)
             pump();
@@ -138,17 +196,13 @@ CutResult CutLines(System& sys, const std::string& path, std::unique_ptr<FileRea
         if (!pending.Front(text))
             return CutResult::Failed;
         std::string_view window = text.substr(S - W, W);
-        size_t e = static_cast<size_t>(FindCutWord(window, cut.cutWords));
+        size_t e = static_cast<size_t>(
+            FindCutWord(window, cut.cutWords, S - W, cut.coding.UnitSize()));
         size_t length = e > 0 ? S - W + e : S;
-        // In a double-byte code page neither the cut nor the start of the
-        // joint bytes may split a character; the pending text always
-        // starts on a character boundary. A piece that would be left
-        // empty keeps its one whole character instead.
-        if (doubleByte && SplitsCharacter(text, 0, length, lead))
-            length = length > 1 ? length - 1 : length + 1;
-        size_t next = length - std::min(K, length - 1);
-        if (doubleByte && SplitsCharacter(text, 0, next, lead))
-            next = next - 1 > 0 ? next - 1 : next + 1;
+        // Neither the cut nor the start of the joint bytes may split a
+        // character; the pending text always starts on a boundary.
+        length = bounds.Before(text, length);
+        size_t next = bounds.Before(text, length - std::min(K, length - 1));
         if (!sink.WritePiece(text.substr(0, length)))
             return CutResult::Failed;
         pending.Drop(next);
@@ -186,13 +240,33 @@ CutSettings CutSettingsFrom(const AppSettings& settings) {
                             settings.CutWords);
 }
 
-int32_t FindCutWord(std::string_view window, const std::vector<std::string>& cutWords) {
+int32_t FindCutWord(std::string_view window, const std::vector<std::string>& cutWords,
+                    size_t windowStart, size_t unitSize) {
     for (const std::string& word : cutWords) {
-        size_t p = window.find(word);
-        if (p != std::string_view::npos)
-            return static_cast<int32_t>(p + word.size());
+        // An empty word is found at once and ends nothing: the cut is at S.
+        if (word.empty())
+            return 0;
+        for (size_t p = window.find(word); p != std::string_view::npos; p = window.find(word, p + 1))
+            if ((windowStart + p) % unitSize == 0)
+                return static_cast<int32_t>(p + word.size());
     }
     return 0;
+}
+
+CutSettings CutSettingsFor(System& sys, const AppSettings& settings, const TextCoding& coding) {
+    CutSettings cut = CutSettingsFrom(settings);
+    cut.coding = coding;
+    if (SameBytes(coding, TextCoding::Ansi()))
+        return cut;
+    std::vector<std::string> words;
+    for (const std::string& word : cut.cutWords) {
+        CharacterLoss loss;
+        std::string encoded = EncodeText(sys, word, TextCoding::Ansi(), coding, loss);
+        if (loss.count == 0)
+            words.push_back(std::move(encoded));
+    }
+    cut.cutWords = std::move(words);
+    return cut;
 }
 
 CutResult CutTextFile(System& sys, const std::string& path, const CutSettings& cut,
@@ -206,7 +280,7 @@ CutResult CutTextFile(System& sys, const std::string& path, const CutSettings& c
         file = std::make_unique<CountingReader>(std::move(file), size, progress);
     if (cut.pieceSize < 1) {
         LineReader in(std::move(file));
-        return CopyWhole(in, sink, pump);
+        return CopyWhole(in, cut.coding.UnitSize() == 2, sink, pump);
     }
-    return CutLines(sys, path, std::move(file), cut, AnsiLeadBytes(sys), sink, pump);
+    return CutLines(sys, path, std::move(file), cut, sink, pump);
 }

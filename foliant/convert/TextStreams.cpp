@@ -61,6 +61,15 @@ std::string_view LineReader::ReadChunk() {
     return chunk;
 }
 
+size_t LineReader::ReadBytes(std::string& out, size_t most) {
+    if (most == 0 || !Fill())
+        return 0;
+    size_t length = std::min(end_ - begin_, most);
+    out.append(buffer_.get() + begin_, length);
+    begin_ += length;
+    return length;
+}
+
 bool BufferedWriter::Flush() {
     if (failed_ || !file_)
         return failed_ = true, false;

@@ -24,6 +24,8 @@ public:
     bool ReadLinePart(std::string& line, size_t most);
     // Hands out the next raw bytes, at most one buffer; empty at the end.
     std::string_view ReadChunk();
+    // Appends at most 'most' raw bytes to 'out'; 0 at the end.
+    size_t ReadBytes(std::string& out, size_t most);
     bool Failed() const { return failed_; }
 
 private:

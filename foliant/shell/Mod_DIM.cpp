@@ -109,6 +109,8 @@ StartupProblem LoadSettings(System& sys, const std::string& programFolder, class
     loaded.KeepFileSize = integers.Read(kUserSettings, "KeepFileSize");
     loaded.InPutDir = mainIni.GetIniKey(kUserSettings, "InPutDir");
     loaded.OutPutDir = mainIni.GetIniKey(kUserSettings, "OutPutDir");
+    loaded.OutputCodePage = mainIni.GetIniKey(kMainSettings, "OutputCodePage");
+    loaded.InputCodePage = mainIni.GetIniKey(kMainSettings, "InputCodePage");
 
     if (integers.problem())
         return integers.problem();

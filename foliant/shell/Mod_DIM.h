@@ -27,6 +27,8 @@ struct AppSettings {
     int32_t KeepFileSize = 0;          // joint bytes repeated after each cut
     std::string InPutDir;
     std::string OutPutDir;
+    std::string OutputCodePage;        // the pieces' coding, as the file names it
+    std::string InputCodePage;         // of text that does not say its own
 };
 
 // Why start-up cannot go on; empty when it can.

@@ -422,10 +422,13 @@ public:
     }
 
     std::string TerminalText(const std::string& ansi) override {
+        return TerminalUnicode(ToUtf16Le(ansi, kAnsiCodePage));
+    }
+
+    std::string TerminalUnicode(std::string_view utf16le) override {
         if (terminalCodeset_.empty())
             terminalCodeset_ = TerminalCodeset();
-        return Convert(converters_, ToUtf16Le(ansi, kAnsiCodePage), "UTF-16LE", terminalCodeset_, 2,
-                       "?");
+        return Convert(converters_, utf16le, "UTF-16LE", terminalCodeset_, 2, "?");
     }
 
 private:

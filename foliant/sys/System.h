@@ -105,6 +105,11 @@ public:
     virtual std::string DisplayPath(const std::string& path) { return path; }
     // Text of the ANSI code page in the encoding of the user's terminal.
     virtual std::string TerminalText(const std::string& ansi) { return ansi; }
+    // UTF-16LE text in the encoding of the user's terminal, "?" for what
+    // it cannot show.
+    virtual std::string TerminalUnicode(std::string_view utf16le) {
+        return TerminalText(FromUtf16Le(utf16le, kAnsiCodePage));
+    }
 };
 
 // The implementation for the platform this build runs on.

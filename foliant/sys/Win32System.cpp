@@ -285,6 +285,14 @@ public:
         return FromUtf16Le(ToUtf16Le(ansi, kAnsiCodePage), static_cast<int>(console));
     }
 
+    std::string TerminalUnicode(std::string_view utf16le) override {
+        UINT console = GetConsoleOutputCP();
+        HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (console == 0 || GetFileType(out) != FILE_TYPE_CHAR)
+            return FromUtf16Le(utf16le, kAnsiCodePage);
+        return FromUtf16Le(utf16le, static_cast<int>(console));
+    }
+
 private:
     static bool FileInformation(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
         FileHandle f(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE |

@@ -3,7 +3,7 @@
 #include "convert/doc/DocReader.h"
 
 #include "convert/doc/CompoundFile.h"
-#include "convert/rtf/AnsiText.h"
+#include "convert/text/Utf8TextWriter.h"
 #include "convert/doc/DocText.h"
 #include "convert/doc/Fib.h"
 #include "convert/doc/Formatting.h"
@@ -49,7 +49,7 @@ DocProblem ReadWordDocument(System& sys, std::string_view doc, std::string& text
     std::string utf16;
     if (!ReadDocumentText(wordDocument, pieces, fib.ccpText, formatting, utf16))
         return DocProblem::Damaged;
-    text = ToAnsiText(sys, utf16);
+    text = Utf16LeToUtf8(utf16);
     if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)
         text += "\r\n";
     return DocProblem::None;

@@ -6,7 +6,7 @@
 
 #include "sys/System.h"
 
-// Converts a Word 97-2003 document to its plain text in the ANSI code page,
+// Converts a Word 97-2003 document to its plain text in UTF-8,
 // with CR LF line ends. False for an encrypted, older, damaged or foreign
 // file.
 bool DocToPlainText(System& sys, std::string_view doc, std::string& text);

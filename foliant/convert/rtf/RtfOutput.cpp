@@ -1,5 +1,5 @@
-// Collects the text of an RTF document and converts it to the ANSI code page
-// as it comes.
+// Collects the text of an RTF document and converts it to UTF-8 as it
+// comes.
 #include "convert/rtf/RtfOutput.h"
 
 #include "convert/rtf/RtfCharsets.h"
@@ -74,7 +74,7 @@ void RtfOutput::AddRowEnd() {
 
 void RtfOutput::PutUnit(uint16_t unit) {
     Flush();
-    ansi_.Put(unit, text_);
+    utf8_.Put(unit, text_);
     Note(unit);
 }
 
@@ -84,7 +84,7 @@ void RtfOutput::Note(uint16_t unit) {
 }
 
 void RtfOutput::PutDecoded(std::string_view utf16le) {
-    ansi_.PutUtf16Le(utf16le, text_);
+    utf8_.PutUtf16Le(utf16le, text_);
     size_t units = utf16le.size() / 2;
     for (size_t i = units > 2 ? units - 2 : 0; i < units; ++i)
         Note(static_cast<uint16_t>(static_cast<uint8_t>(utf16le[2 * i]) |
@@ -102,7 +102,7 @@ void RtfOutput::Flush() {
         }
     if (ascii) {
         // The common case, and the same in every code page.
-        ansi_.PutAscii(pending_, text_);
+        utf8_.PutAscii(pending_, text_);
         for (size_t i = pending_.size() > 2 ? pending_.size() - 2 : 0; i < pending_.size(); ++i)
             Note(static_cast<uint8_t>(pending_[i]));
     } else if (pendingCodePage_ == kMacRomanCodePage) {
@@ -117,9 +117,9 @@ void RtfOutput::Flush() {
 std::string RtfOutput::Finish() {
     Flush();
     cellEndHeld_ = false;
-    ansi_.Release(text_);
+    utf8_.Release(text_);
     // The last paragraph mark ends the document, as in a rich-text control;
-    // CR and LF are one byte each in every ANSI code page.
+    // CR and LF are one byte each in UTF-8.
     if (lastUnits_[0] == '\r' && lastUnits_[1] == '\n')
         text_.resize(text_.size() - 2);
     text_ += "\r\n";

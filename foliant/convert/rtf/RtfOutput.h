@@ -1,17 +1,16 @@
-// Collects the text of an RTF document in the ANSI code page while it is
-// read.
+// Collects the text of an RTF document in UTF-8 while it is read.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "convert/rtf/AnsiText.h"
+#include "convert/text/Utf8TextWriter.h"
 #include "sys/System.h"
 
 class RtfOutput {
 public:
-    explicit RtfOutput(System& sys) : sys_(sys), ansi_(sys) {}
+    explicit RtfOutput(System& sys) : sys_(sys) {}
 
     // Bytes in a code page; runs in one code page are decoded together so
     // that double-byte characters split over two escapes stay whole. Bytes
@@ -28,7 +27,7 @@ public:
     void AddCellEnd();
     void AddRowEnd();
 
-    // The document text in the ANSI code page, ending with one CR LF.
+    // The document text in UTF-8, ending with one CR LF.
     std::string Finish();
 
 private:
@@ -44,7 +43,7 @@ private:
     std::string pending_;        // undecoded bytes, all in pendingCodePage_
     int pendingCodePage_ = 0;
     bool cellEndHeld_ = false;
-    AnsiTextWriter ansi_;
-    std::string text_;           // the text so far, in the ANSI code page
+    Utf8TextWriter utf8_;
+    std::string text_;           // the text so far, in UTF-8
     uint16_t lastUnits_[2] = {};  // the last two units put, the latest second
 };

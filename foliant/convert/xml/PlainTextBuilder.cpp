@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "convert/rtf/AnsiText.h"
+#include "convert/text/Unicode.h"
 
 namespace {
 
@@ -156,7 +156,7 @@ void PlainTextBuilder::Spill() {
     size_t ready = WithoutTrailingLineEnds(body_);
     if (ready == 0)
         return;
-    if (!sink_(Utf8PartToAnsiText(*streamSystem_, std::string_view(body_).substr(0, ready))))
+    if (!sink_(Utf8PartToCrLfText(std::string_view(body_).substr(0, ready))))
         sinkFailed_ = true;
     streamed_ = true;
     body_.erase(0, ready);
@@ -167,7 +167,7 @@ bool PlainTextBuilder::EndStream() {
         sinkFailed_ = true;
     MergeNotes();
     std::string_view rest(body_.data(), WithoutTrailingLineEnds(body_));
-    if (!rest.empty() && !sink_(Utf8PartToAnsiText(*streamSystem_, rest)))
+    if (!rest.empty() && !sink_(Utf8PartToCrLfText(rest)))
         sinkFailed_ = true;
     if ((streamed_ || !rest.empty()) && !sink_("\r\n"))
         sinkFailed_ = true;
@@ -266,42 +266,25 @@ std::string PlainTextBuilder::Finish(System& sys) {
     MergeNotes();
     std::string all = std::move(body_);
     body_.clear();
-    return Utf8ToAnsiText(sys, all);
+    return Utf8ToCrLfText(all);
 }
 
-std::string Utf8ToAnsiText(System& sys, std::string_view utf8) {
+std::string Utf8ToCrLfText(std::string_view utf8) {
     utf8 = utf8.substr(0, WithoutTrailingLineEnds(utf8));
     if (utf8.empty())
         return std::string();
-    return Utf8PartToAnsiText(sys, utf8) + "\r\n";
+    return Utf8PartToCrLfText(utf8) + "\r\n";
 }
 
-std::string Utf8PartToAnsiText(System& sys, std::string_view utf8) {
+std::string Utf8PartToCrLfText(std::string_view utf8) {
     std::string text;
     text.reserve(utf8.size() + utf8.size() / 16);
-    // A slice at a time, so that the wide copies stay small however long
-    // the document and its lines are. A slice never ends inside a
-    // character; line ends are turned into CR LF byte by byte, so they may
-    // fall anywhere.
-    constexpr size_t kSlice = 1 << 20;
-    constexpr size_t kLongestCharacter = 4;
-    std::string slice;
-    for (size_t at = 0; at < utf8.size();) {
-        size_t end = std::min(utf8.size(), at + kSlice);
-        for (size_t back = 1; back < kLongestCharacter && end < utf8.size() &&
-                              (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80;
-             ++back)
-            --end;
-        slice.clear();
-        for (char c : utf8.substr(at, end - at)) {
-            if (c == '\r')
-                continue;
-            if (c == '\n')
-                slice += '\r';
-            slice += c;
-        }
-        text += ToAnsiText(sys, sys.ToUtf16Le(slice, kUtf8CodePage));
-        at = end;
+    for (char c : utf8) {
+        if (c == '\r')
+            continue;
+        if (c == '\n')
+            text += '\r';
+        text += c;
     }
-    return text;
+    return RepairedUtf8(text);
 }

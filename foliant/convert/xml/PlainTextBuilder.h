@@ -1,6 +1,6 @@
 // Collects a document's text as the readers walk it: lines, table rows
 // whose cells are separated by TAB, and notes kept apart to follow the
-// body. The text is UTF-8 until Finish turns it into the ANSI code page.
+// body. The text is UTF-8 throughout.
 #pragma once
 
 #include <functional>
@@ -9,7 +9,7 @@
 
 #include "sys/System.h"
 
-// Receives finished text in the ANSI code page; false when it could not
+// Receives finished text in UTF-8; false when it could not
 // be written.
 using TextSink = std::function<bool(std::string_view ansi)>;
 
@@ -70,7 +70,7 @@ public:
     bool Restore(const Checkpoint& point);
     void Release();
 
-    // The whole text in the ANSI code page with CR LF line ends, ending
+    // The whole text in UTF-8 with CR LF line ends, ending
     // with exactly one CR LF when there is any text.
     std::string Finish(System& sys);
     // Streaming: the rest of the body, the notes and the closing CR LF go
@@ -108,8 +108,8 @@ private:
     bool notesStored_ = false;        // some notes are in the store
 };
 
-// UTF-8 text (LF or CR LF line ends) in the ANSI code page with CR LF line
-// ends, ending with one CR LF; characters the code page lacks become '?'.
-std::string Utf8ToAnsiText(System& sys, std::string_view utf8);
+// UTF-8 text (LF or CR LF line ends) with CR LF line ends, ending with one
+// CR LF; an invalid sequence becomes U+FFFD.
+std::string Utf8ToCrLfText(std::string_view utf8);
 // The same for a part of such a text: no line end is dropped or added.
-std::string Utf8PartToAnsiText(System& sys, std::string_view utf8);
+std::string Utf8PartToCrLfText(std::string_view utf8);

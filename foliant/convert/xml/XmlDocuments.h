@@ -1,6 +1,6 @@
 // Documents whose text is XML: Office Open XML (.docx), OpenDocument text
 // (.odt), EPUB 2 and 3 (.epub) and FictionBook 2 (.fb2). Each reader gives
-// the plain text in the ANSI code page with CR LF line ends: body text in
+// the plain text in UTF-8 with CR LF line ends: body text in
 // reading order, one line per heading, paragraph and list item, table rows
 // with TAB between cells, notes after the body. False for a damaged,
 // encrypted or foreign file.

@@ -6,11 +6,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "convert/text/Utf8TextWriter.h"
+
 namespace {
 
 // The control holds whole documents, not the 32K characters it starts with.
 constexpr LPARAM kTextLimit = 0x7FFFFFFE;
 constexpr char kLineBreak = '\v';
+constexpr UINT kUtf16CodePage = 1200;
 // 30 x 30 twips.
 constexpr int kBoxSize = 2;
 
@@ -61,24 +64,26 @@ bool RichEditPlainText(HWND richEdit, const std::string& rtf, std::string& text)
     if (stream.dwError != 0)
         return false;
 
+    // The text is asked for in UTF-16, so that no character is lost to
+    // the ANSI code page.
     GETTEXTLENGTHEX length{};
-    length.flags = GTL_USECRLF | GTL_PRECISE | GTL_NUMBYTES;
-    length.codepage = CP_ACP;
-    LRESULT bytes = SendMessageA(richEdit, EM_GETTEXTLENGTHEX,
+    length.flags = GTL_USECRLF | GTL_PRECISE | GTL_NUMCHARS;
+    length.codepage = kUtf16CodePage;
+    LRESULT chars = SendMessageW(richEdit, EM_GETTEXTLENGTHEX,
                                  reinterpret_cast<WPARAM>(&length), 0);
-    if (bytes < 0)
+    if (chars < 0)
         return false;
-    std::string buffer(static_cast<size_t>(bytes) + 1, '\0');
+    std::string buffer((static_cast<size_t>(chars) + 1) * 2, '\0');
     GETTEXTEX get{};
     get.cb = static_cast<DWORD>(buffer.size());
     get.flags = GT_USECRLF;
-    get.codepage = CP_ACP;
-    LRESULT copied = SendMessageA(richEdit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+    get.codepage = kUtf16CodePage;
+    LRESULT copied = SendMessageW(richEdit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
                                   reinterpret_cast<LPARAM>(buffer.data()));
-    buffer.resize(static_cast<size_t>(std::max<LRESULT>(copied, 0)));
+    buffer.resize(2 * static_cast<size_t>(std::max<LRESULT>(copied, 0)));
     // A line break inside a paragraph comes out as a vertical tab.
     text.clear();
-    for (char c : buffer)
+    for (char c : Utf16LeToUtf8(buffer))
         if (c == kLineBreak)
             text += "\r\n";
         else

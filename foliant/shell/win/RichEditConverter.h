@@ -11,6 +11,6 @@
 HWND CreateRichTextBox(HWND parent, int id);
 
 // Replaces the control's content by the RTF document 'rtf' and gives its
-// plain text in the ANSI code page, lines ending in CR LF. False when the
+// plain text in UTF-8, lines ending in CR LF. False when the
 // control refuses the document.
 bool RichEditPlainText(HWND richEdit, const std::string& rtf, std::string& text);

@@ -6,6 +6,7 @@
 #include "shell/win/WordAutomation.h"
 
 bool WindowsConverters::RtfToText(const std::string& source, const std::string& target) {
+    lastCoding_ = TextCoding::Utf8();
     if (!richTextBox_)
         return readers_.RtfToText(source, target);
     std::string rtf, text;
@@ -15,8 +16,11 @@ bool WindowsConverters::RtfToText(const std::string& source, const std::string& 
 }
 
 bool WindowsConverters::DocToText(const std::string& source, const std::string& target) {
+    // Word saves text in the ANSI code page; the own reader gives UTF-8.
+    lastCoding_ = TextCoding::Utf8();
     switch (WordDocToText(source, target)) {
     case WordOutcome::Converted:
+        lastCoding_ = TextCoding::Ansi();
         return true;
     case WordOutcome::Failed:
         return false;

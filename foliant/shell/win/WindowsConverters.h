@@ -15,8 +15,10 @@ public:
 
     bool RtfToText(const std::string& source, const std::string& target) override;
     bool DocToText(const std::string& source, const std::string& target) override;
+    TextCoding LastCoding() const override { return lastCoding_; }
 
 private:
+    TextCoding lastCoding_ = TextCoding::Utf8();
     System& sys_;
     HWND richTextBox_;
     ReaderConverters readers_;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/text/TextEncoder.h"
 #include "sys/System.h"
 
 class CodePageSystem : public System {
@@ -52,6 +53,11 @@ public:
     // Text in UTF-8 as this system's ANSI code page holds it.
     std::string Ansi(std::string_view utf8) {
         return FromUtf16Le(ToUtf16Le(utf8, kUtf8CodePage), kAnsiCodePage);
+    }
+    // A reader's UTF-8 text as a run writes it in the ANSI code page.
+    std::string Written(std::string_view utf8) {
+        CharacterLoss loss;
+        return EncodeText(*this, utf8, TextCoding::Utf8(), TextCoding::Ansi(), loss);
     }
 
 private:

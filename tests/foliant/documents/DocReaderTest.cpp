@@ -32,7 +32,7 @@ std::string Convert(const std::string& doc, int ansiCodePage = 1252) {
     CodePageSystem sys(ansiCodePage);
     std::string text;
     EXPECT_TRUE(DocToPlainText(sys, doc, text));
-    return text;
+    return sys.Written(text);
 }
 
 bool Fails(const std::string& doc) {

@@ -18,7 +18,7 @@ std::string Convert(std::string_view rtf, int ansiCodePage = 1252) {
     CodePageSystem sys(ansiCodePage);
     std::string text;
     EXPECT_TRUE(RtfToPlainText(sys, rtf, text)) << rtf;
-    return text;
+    return sys.Written(text);
 }
 
 // A document, the ANSI code page it is read in, and the text it gives.
@@ -66,7 +66,7 @@ TEST(RtfStructure, TheLastLineEndIsTheDocumentsEnd) {
         {"{\\rtf1 a\\'0a}", 1252, "a\n\r\n"},
         {"{\\rtf1 a\\par\\'0a}", 1252, "a\r\n\n\r\n"},
         {"{\\rtf1 a\\u-10179?\\par}", 1252, "a?\r\n"},
-        {"{\\rtf1 a\\par\\u-10179?}", 65001, "a\r\n?\r\n"},
+        {"{\\rtf1 a\\par\\u-10179?}", 65001, "a\r\n\xEF\xBF\xBD\r\n"},
         {"{\\rtf1 \\u-10179?\\u-8704?\\par}", 65001, "\xF0\x9F\x98\x80\r\n"},
     });
 }
@@ -138,7 +138,7 @@ TEST(RtfCharacters, CodePages) {
     std::string fonts =
         "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times;}"
         "{\\f1\\fnil\\fcharset204 Cyr;}{\\f2\\fnil\\fcharset134 SimSun;}}";
-    EXPECT_EQ(Convert(fonts + "\\f1 \\'c6\\f0 \\'e9}", 1251), "\xc6?\r\n");
+    EXPECT_EQ(Convert(fonts + "\\f1 \\'c6\\f0 \\'e9}", 1251), "\xc6" "e\r\n");
     EXPECT_EQ(Convert(fonts + "{\\f1 \\'c6}\\'c6}", 1252), "?\xc6\r\n");
     // A double-byte character spread over two escapes.
     EXPECT_EQ(Convert(fonts + "\\f2 \\'d6\\'d0}", 936), "\xd6\xd0\r\n");
@@ -224,14 +224,14 @@ TEST(RtfCharacters, CharactersBeyondSixteenBits) {
         {"{\\rtf1 \\u-32768?}", 65001, "\xE8\x80\x80\r\n"},
         {"{\\rtf1 \\u-10179?\\u-8704?}", 1252, "?\r\n"},
         {"{\\rtf1 \\u128512?x}", 1252, "?x\r\n"},
-        {"{\\rtf1 a\\u-10179?b}", 65001, "a?b\r\n"},
+        {"{\\rtf1 a\\u-10179?b}", 65001, "a\xEF\xBF\xBD" "b\r\n"},
         {"{\\rtf1 a\\u-8704?b}", 1252, "a?b\r\n"},
         {"{\\rtf1 a\\u-40000?b}", 65001, "a?b\r\n"},
         {"{\\rtf1 a\\u1114112?b}", 65001, "a?b\r\n"},
         {"{\\rtf1 a\\u1114111?b}", 65001, "a\xF4\x8F\xBF\xBF" "b\r\n"},
         // Before or after text decoded from escaped bytes.
         {"{\\rtf1 x\\u-10179?a\\'e9}", 1252, "x?a\xe9\r\n"},
-        {"{\\rtf1 \\u-10179?\\'e9}", 65001, "?\xC3\xA9\r\n"},
+        {"{\\rtf1 \\u-10179?\\'e9}", 65001, "\xEF\xBF\xBD\xC3\xA9\r\n"},
         {"{\\rtf1 \\u-10179?\\u-8704?a\\'e9b}", 65001, "\xF0\x9F\x98\x80" "a\xC3\xA9" "b\r\n"},
     });
 }
@@ -249,11 +249,11 @@ TEST(RtfCodePages, TextIsNeverLostForItsCodePage) {
     const std::string unknownCpg = "{\\rtf1\\ansi{\\fonttbl{\\f1\\cpg99999 X;}}";
     ExpectTexts({
         {"{\\rtf1\\ansi\\ansicpg99999 hello w\\'e9rld}", 1252, "hello w\xe9rld\r\n"},
-        {"{\\rtf1\\ansi\\ansicpg99999 hello w\\'e9rld}", 1251, "hello w?rld\r\n"},
+        {"{\\rtf1\\ansi\\ansicpg99999 hello w\\'e9rld}", 1251, "hello werld\r\n"},
         {"{\\rtf1\\mac caf\\'8e cr\\'8fme \\'d2q\\'d3}", 1252, "caf\xe9 cr\xe8me \x93q\x94\r\n"},
-        {"{\\rtf1\\mac \\'b9r\\'b2}", 1252, "?r?\r\n"},
-        {"{\\rtf1\\mac \\'b9r\\'b2}", 1253, "\xf0r?\r\n"},
-        {"{\\rtf1\\mac \\'8e}", 1251, "?\r\n"},
+        {"{\\rtf1\\mac \\'b9r\\'b2}", 1252, "?r<=\r\n"},
+        {"{\\rtf1\\mac \\'b9r\\'b2}", 1253, "\xf0r<=\r\n"},
+        {"{\\rtf1\\mac \\'8e}", 1251, "e\r\n"},
         {"{\\rtf1\\mac \\'cb}", 65001, "\xC3\x80\r\n"},
         {fonts77 + "\\f1 \\'8e\\f0 \\'8e}", 1252, "\xe9\x8e\r\n"},
         {unknownCpg + "\\f1 ab\\'e9c}", 1252, "ab?c\r\n"},
@@ -270,7 +270,7 @@ TEST(RtfCodePages, DefaultFontAppliesFromTheStart) {
         "{\\rtf1\\ansi\\ansicpg1252\\deff1{\\fonttbl{\\f0\\fcharset0 Times;}"
         "{\\f1\\fcharset204 Cyr;}}";
     EXPECT_EQ(Convert(head + "\\'c6{\\f0 \\'c6}\\'c6\\f0 \\'c6\\plain \\'c6}", 1251),
-              "\xc6?\xc6?\xc6\r\n");
+              "\xc6" "AE\xc6" "AE\xc6\r\n");
     EXPECT_EQ(Convert(head + "\\'e2\\'e0}", 1252), "??\r\n");
     // A default font without a character set of its own: the document's.
     EXPECT_EQ(Convert("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times;}}caf\\'e9}"), "caf\xe9\r\n");

@@ -45,7 +45,7 @@ std::string Converted(bool (*read)(System&, std::string_view, std::string&), con
     CodePageSystem sys(codePage);
     std::string text;
     EXPECT_TRUE(read(sys, file, text));
-    return text;
+    return sys.Written(text);
 }
 
 }  // namespace
@@ -292,12 +292,14 @@ TEST(Fb2Reader, ReadsItsDeclaredEncoding) {
         "<binary id=\"pic\" content-type=\"image/png\">iVBORw0KGgo=</binary></FictionBook>");
     std::string text;
     ASSERT_TRUE(Fb2ToPlainText(cyrillic, book, text));
-    EXPECT_EQ(text, in1251("Глава первая\r\nЭпиграф\r\nАвтор\r\nТекст книги[1].\r\n\r\nСтрока один\r\n"
+    EXPECT_EQ(cyrillic.Written(text), in1251("Глава первая\r\nЭпиграф\r\nАвтор\r\nТекст книги[1].\r\n\r\nСтрока один\r\n"
                            "Строка два\r\nA\tB\r\n1\r\nПримечание.\r\n"));
-    // The same book read on a Western system: the letters become '?'.
+    // The same book read on a Western system keeps its letters; written
+    // in that system's code page they become '?'.
     CodePageSystem western(1252);
     ASSERT_TRUE(Fb2ToPlainText(western, book, text));
-    EXPECT_EQ(text.substr(0, 14), "????? ??????\r\n");
+    EXPECT_EQ(text.substr(0, 4), "\xD0\x93\xD0\xBB");
+    EXPECT_EQ(western.Written(text).substr(0, 14), "????? ??????\r\n");
 }
 
 // UTF-8 with or without a declaration, and UTF-16 with its mark.
@@ -465,7 +467,7 @@ TEST(EpubReader, ReadsTheRestOfABookAroundABadChapter) {
     PlainTextBuilder out;
     ReadReport report;
     ASSERT_TRUE(ReadEpubBook(sys, book, out, report));
-    EXPECT_EQ(out.Finish(sys), "One\r\nWrite to now, \xE9t\xE9\r\nMore ?\r\n\xE7" "a ? \x97 \x92\r\n");
+    EXPECT_EQ(sys.Written(out.Finish(sys)), "One\r\nWrite to now, \xE9t\xE9\r\nMore ?\r\n\xE7" "a ? \x97 \x92\r\n");
     EXPECT_EQ(report.skippedParts, std::vector<std::string>{"OPS/c3.xhtml"});
 }
 
@@ -527,22 +529,23 @@ TEST(PlainTextBuilder, StoredNotesFollowTheStreamedBody) {
 // Text is turned into the code page in slices: a line of megabytes comes
 // out whole, wherever the slices fall among its characters of one to four
 // bytes, and its line ends become CR LF.
-TEST(Utf8ToAnsiText, ConvertsLongLinesWhole) {
-    CodePageSystem sys(1252);
-    const std::string unit = "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80x\r\n";  // é € 😀 x, a line end
-    const std::string ansi = "\xE9\x80?x\r\n";
-    for (size_t shift = 0; shift < 4; ++shift) {
-        std::string utf8(shift, 'a');
-        std::string expected(shift, 'a');
-        for (size_t i = 0; i < 110000; ++i) {  // past the first slice
-            utf8 += unit.substr(0, i % 2 == 0 ? 9 : unit.size());  // every other one has x and LF
-            expected += ansi.substr(0, i % 2 == 0 ? 3 : ansi.size());
-        }
-        std::string text = Utf8ToAnsiText(sys, utf8 + "end");
-        expected += "end\r\n";
-        // Compared by hand: a failure shows where, not a diff of megabytes.
-        auto differ = std::mismatch(text.begin(), text.end(), expected.begin(), expected.end());
-        EXPECT_TRUE(text == expected) << "shift " << shift << ", first difference at "
-                                      << (differ.first - text.begin());
-    }
+// Line ends become CR LF, trailing ones give way to exactly one, and bytes
+// that are not UTF-8 become U+FFFD, the text around them kept.
+TEST(Utf8ToCrLfText, LineEndsAndBrokenBytes) {
+    const std::string bad = "\xEF\xBF\xBD";
+    const struct {
+        std::string utf8, text;
+    } cases[] = {
+        {"a\nb", "a\r\nb\r\n"},
+        {"a\r\nb\r\n\r\n\n", "a\r\nb\r\n"},
+        {"\n\n", ""},
+        {"", ""},
+        {"caf\xC3\xA9", "caf\xC3\xA9\r\n"},
+        {"x\xC3(y", "x" + bad + "(y\r\n"},
+        {"\xC3", bad + "\r\n"},
+        {"\xED\xA0\x80!", bad + bad + bad + "!\r\n"},
+        {std::string(70000, 'a') + "\xF0\x9F\x98\x80", std::string(70000, 'a') + "\xF0\x9F\x98\x80\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(Utf8ToCrLfText(c.utf8) == c.text) << c.utf8.substr(0, 40);
 }

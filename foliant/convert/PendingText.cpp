@@ -10,10 +10,8 @@ constexpr std::string_view kCrLf = "\r\n";
 }  // namespace
 
 bool LineEndedText::Read(std::string& out, size_t most) {
-    if (asIs_) {
-        in_.ReadBytes(out, most);
-        return true;
-    }
+    if (asIs_)
+        return in_.ReadWideLinePart(out, most);
     if (!lineOpen_ && endLeft_ == 0) {
         if (in_.AtEnd())
             return false;

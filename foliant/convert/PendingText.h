@@ -15,9 +15,9 @@
 #include "sys/System.h"
 
 // Every line of the file followed by CR LF: a lone CR becomes CR LF, CR LF
-// stays, a last line without its end gets one. Text whose line ends are
-// already CR LF, in UTF-16 say, where a byte 13 need not be a CR, is read
-// as it is ('asIs'); each read then counts as a line.
+// stays, a last line without its end gets one. UTF-16LE text, whose line
+// ends are CR LF units already and where a byte 13 need not be a CR, is
+// read as it is ('asIs').
 class LineEndedText {
 public:
     LineEndedText(std::unique_ptr<FileReader> file, bool asIs)

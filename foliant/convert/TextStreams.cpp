@@ -61,13 +61,32 @@ std::string_view LineReader::ReadChunk() {
     return chunk;
 }
 
-size_t LineReader::ReadBytes(std::string& out, size_t most) {
-    if (most == 0 || !Fill())
-        return 0;
-    size_t length = std::min(end_ - begin_, most);
-    out.append(buffer_.get() + begin_, length);
-    begin_ += length;
-    return length;
+bool LineReader::ReadWideLinePart(std::string& line, size_t most) {
+    while (most > 0 && Fill()) {
+        const char* start = buffer_.get() + begin_;
+        size_t length = std::min(end_ - begin_, most);
+        for (size_t i = 0; i < length; ++i) {
+            unsigned char b = static_cast<unsigned char>(start[i]);
+            if (!oddByte_) {
+                low_ = b;
+                oddByte_ = true;
+                continue;
+            }
+            oddByte_ = false;
+            uint16_t unit = static_cast<uint16_t>(low_ | b << 8);
+            bool lineEnd = unit == '\n' && lastUnit_ == '\r';
+            lastUnit_ = unit;
+            if (lineEnd) {
+                line.append(start, i + 1);
+                begin_ += i + 1;
+                return true;
+            }
+        }
+        line.append(start, length);
+        begin_ += length;
+        most -= length;
+    }
+    return !Fill();
 }
 
 bool BufferedWriter::Flush() {

@@ -2,6 +2,7 @@
 // Lines end at CR or CR LF; a lone LF stays inside the line.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,8 +25,9 @@ public:
     bool ReadLinePart(std::string& line, size_t most);
     // Hands out the next raw bytes, at most one buffer; empty at the end.
     std::string_view ReadChunk();
-    // Appends at most 'most' raw bytes to 'out'; 0 at the end.
-    size_t ReadBytes(std::string& out, size_t most);
+    // The same for UTF-16LE text, whose lines end in CR LF units: true
+    // when the line's CR LF was appended with it.
+    bool ReadWideLinePart(std::string& line, size_t most);
     bool Failed() const { return failed_; }
 
 private:
@@ -37,6 +39,11 @@ private:
     size_t end_ = 0;
     bool eof_ = false;
     bool failed_ = false;
+    // UTF-16LE lines: bytes handed out so far, odd or even, and the last
+    // whole unit.
+    bool oddByte_ = false;
+    unsigned char low_ = 0;
+    uint16_t lastUnit_ = 0;
 };
 
 class BufferedWriter {

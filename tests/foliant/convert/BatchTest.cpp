@@ -471,4 +471,169 @@ TEST_F(BatchTest, PiecesOfDoubleByteTextEachDecodeInTheirCodePage) {
     }
 }
 
+// Lines of characters drawn from 'pool', about 'size' bytes of UTF-8.
+std::string MixedLines(const std::vector<std::string>& pool, uint32_t seed, size_t size) {
+    std::string text;
+    while (text.size() < size) {
+        seed = seed * 1103515245u + 12345u;
+        for (size_t n = 1 + (seed >> 16) % 300; n > 0; --n) {
+            seed = seed * 1103515245u + 12345u;
+            text += pool[(seed >> 16) % pool.size()];
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+// The characters of a script that 'charset' holds, as UTF-8.
+std::vector<std::string> Held(const std::string& charset, char32_t from, char32_t to, char32_t step) {
+    std::vector<std::string> held;
+    for (char32_t c = from; c <= to; c += step) {
+        std::string bytes;
+        if (Iconv("UTF-8", charset, Utf8(c), bytes))
+            held.push_back(Utf8(c));
+    }
+    return held;
+}
+
+// Cut in every output encoding, each piece decodes strictly on its own and
+// is a part of the document's text: no cut and no joint splits a UTF-8
+// sequence, a UTF-16 surrogate pair or a double-byte character.
+TEST_F(BatchTest, PiecesOfEveryOutputEncodingDecodeOnTheirOwn) {
+    // An odd piece size and joint, a cut word beyond ASCII.
+    Put("cut.ini",
+        "[MainSettings]\r\nCutTypeNum=0\r\nSingleFileSize0=257\r\nInOutFileSize0=41\r\n"
+        "CutWordNum=3\r\n[UserSettings]\r\nMyLagIndex=eng\r\nOpenFilesFilterIndex=4\r\n"
+        "KeepFileSize=7\r\nCutWord0=enter\r\nCutWord1=\xAB\r\nCutWord2=.\r\nCutWord3=space\r\n"
+        "CutTypeIndex=0\r\nBookName=Shelf\r\n");
+    std::vector<std::string> ascii;
+    for (char c : std::string("abcdefghij .,"))
+        ascii.push_back(std::string(1, c));
+    auto with = [&](std::vector<std::string> pool) {
+        pool.insert(pool.end(), ascii.begin(), ascii.end());
+        return pool;
+    };
+    // Cyrillic with guillemets, which the Chinese and Japanese pages lack.
+    const std::vector<std::string> cyrillic = Held("CP1251", 0xAB, 0x44F, 1);
+    const std::vector<std::string> chinese = Held("CP936", 0x4E00, 0x9FA5, 53);
+    const std::vector<std::string> japanese = Held("CP932", 0x3041, 0x30F6, 1);
+    std::vector<std::string> everything = with(cyrillic);
+    everything.insert(everything.end(), chinese.begin(), chinese.end());
+    everything.insert(everything.end(), japanese.begin(), japanese.end());
+    everything.insert(everything.end(), {"\xCE\xB1", "\xF0\x9F\x98\x80", "\xF0\xA0\x80\x8B"});
+    ASSERT_GT(chinese.size(), 300u);
+    ASSERT_GT(japanese.size(), 80u);
+    const struct {
+        const char* encoding;
+        const char* charset;
+        std::vector<std::string> pool;
+        std::string mark;
+    } cases[] = {
+        {"1251", "CP1251", with(cyrillic), ""},
+        {"936", "CP936", with(chinese), ""},
+        {"932", "CP932", with(japanese), ""},
+        {"utf-8", "UTF-8", everything, ""},
+        {"utf-8-bom", "UTF-8", everything, "\xEF\xBB\xBF"},
+        {"utf-16le", "UTF-16LE", everything, "\xFF\xFE"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.encoding);
+        std::string text = MixedLines(c.pool, 11, 40 * 1024);
+        Put("in/mixed.txt", text);
+        fs::remove_all(root / "out" / "Shelf");
+        Result r = Run({"--ini", "cut.ini", "--encoding", c.encoding, "--out", "out", "in/mixed.txt"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        std::string lineEnd;
+        ASSERT_TRUE(Iconv("UTF-8", c.charset, "\r\n", lineEnd));
+        int pieces = 0;
+        for (;; ++pieces) {
+            char name[32];
+            std::snprintf(name, sizeof name, "out/Shelf/Shelf%04d.txt", pieces);
+            if (!Has(name))
+                break;
+            std::string piece = Get(name);
+            ASSERT_EQ(piece.substr(0, c.mark.size()), c.mark) << name;
+            ASSERT_GE(piece.size(), c.mark.size() + lineEnd.size()) << name;
+            ASSERT_EQ(piece.substr(piece.size() - lineEnd.size()), lineEnd) << name;
+            piece = piece.substr(c.mark.size(), piece.size() - c.mark.size() - lineEnd.size());
+            std::string decoded;
+            ASSERT_TRUE(Iconv(c.charset, "UTF-8", piece, decoded)) << name;
+            EXPECT_NE(text.find(decoded), std::string::npos) << name;
+        }
+        EXPECT_GT(pieces, 50);
+    }
+}
+
+// Characters that the output encoding lacks take their nearest equivalent;
+// those without one become "?" and each document says how many there were
+// and which, on standard error.
+TEST_F(BatchTest, MissingCharactersTakeTheirBestFitOrAreReported) {
+    const std::string western =
+        "\xE2\x80\x9CQuoted\xE2\x80\x9D \xE2\x80\x98so\xE2\x80\x99 \xE2\x80\x94 \xE2\x80\x93 "
+        "wait\xE2\x80\xA6 \xEF\xAC\x81ne \xEF\xAC\x82ow\xC2\xA0x\xE2\x80\x89y \xE2\x80\xA2 "
+        "\xE2\x88\x92\xE2\x80\x90 \xC5\x81\xC3\xB3" "d\xC5\xBA \xC4\x8C" "esk\xC3\xA1\r\n";
+    Put("in/western.txt", western);
+    Put("in/mixed.txt", "\xD0\x96\xD0\xB6\xD0\x96 \xE4\xB8\xAD\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4 ok\r\n");
+    Result r = Run({"--book", "B", "--encoding", "1252", "--out", "out", "in/western.txt",
+                    "in/mixed.txt"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::string text = Get("out/B/western.txt");
+    EXPECT_EQ(text.find('?'), std::string::npos) << text;
+    EXPECT_EQ(text, "\x93Quoted\x94 \x91so\x92 \x97 \x96 wait\x85 fine flow\xA0x y \x95 -- L\xF3" "dz "
+                    "Cesk\xE1\r\n\r\n");
+    EXPECT_EQ(Get("out/B/mixed.txt"), "??? ????? ok\r\n\r\n");
+    EXPECT_EQ(r.err.find("western"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("in/mixed.txt: 8 characters written as \"?\": \xD0\x96 (U+0416), "
+                         "\xD0\xB6 (U+0436), \xE4\xB8\xAD (U+4E2D), \xCE\xB1 (U+03B1), "
+                         "\xCE\xB2 (U+03B2), ..."),
+              std::string::npos)
+        << r.err;
+}
+
+// Text without a byte-order mark and pages without a charset are read in
+// the input code page the settings or the command line name.
+TEST_F(BatchTest, TheInputCodePageReadsUnmarkedTextAndPages) {
+    const std::string utf8 = "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0";  // a Russian word
+    std::string cp1251;
+    ASSERT_TRUE(Iconv("UTF-8", "CP1251", utf8, cp1251));
+    Put("in/book.txt", cp1251 + "\r\n");
+    Put("in/page.htm", "<p>" + cp1251 + " &mdash; &#1046;</p>");
+    Put("in.ini", "[MainSettings]\r\nCutTypeNum=0\r\nSingleFileSize0=0\r\nInOutFileSize0=0\r\n"
+                  "CutWordNum=0\r\nInputCodePage=1251\r\nOutputCodePage=utf-8\r\n"
+                  "[UserSettings]\r\nMyLagIndex=eng\r\nCutWord0=enter\r\nKeepFileSize=0\r\n"
+                  "OpenFilesFilterIndex=4\r\nCutTypeIndex=0\r\nBookName=B\r\n");
+    Result r = Run({"--ini", "in.ini", "--out", "out", "in/book.txt", "in/page.htm"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Get("out/B/book.txt"), utf8 + "\r\n\r\n");
+    EXPECT_EQ(Get("out/B/page.txt"), "\r\n" + utf8 + " \xE2\x80\x94 \xD0\x96\r\n\r\n");
+    // The command line wins over the file.
+    fs::remove_all(root / "out" / "B");
+    r = Run({"--ini", "in.ini", "--input-codepage", "1251", "--encoding", "1251", "--out", "out",
+             "in/book.txt"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Get("out/B/book.txt"), cp1251 + "\r\n\r\n");
+}
+
+// An encoding that is not one is refused before anything is written: on the
+// command line with exit code 2, in the settings with 3; both name it.
+TEST_F(BatchTest, UnknownEncodingsAreRefused) {
+    Put("in/a.txt", "a");
+    for (const char* bad : {"utf-9", "99999", "0", "1200x", "ebcdic"}) {
+        SCOPED_TRACE(bad);
+        Result r = Run({"--book", "B", "--encoding", bad, "--out", "out", "in/a.txt"});
+        EXPECT_EQ(r.code, 2);
+        EXPECT_NE(r.err.find(std::string("\"") + bad + "\""), std::string::npos) << r.err;
+        EXPECT_EQ(Run({"--book", "B", "--input-codepage", bad, "--out", "out", "in/a.txt"}).code, 2);
+    }
+    EXPECT_EQ(Run({"--book", "B", "--input-codepage", "utf-8-bom", "--out", "out", "in/a.txt"}).code, 2);
+    Put("bad.ini", "[MainSettings]\r\nCutTypeNum=0\r\nSingleFileSize0=0\r\nInOutFileSize0=0\r\n"
+                   "CutWordNum=0\r\nOutputCodePage=klingon\r\n[UserSettings]\r\nMyLagIndex=eng\r\n"
+                   "KeepFileSize=0\r\nOpenFilesFilterIndex=4\r\nCutTypeIndex=0\r\n");
+    Result r = Run({"--ini", "bad.ini", "--book", "B", "--out", "out", "in/a.txt"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("OutputCodePage"), std::string::npos) << r.err;
+    EXPECT_FALSE(Has("out/B"));
+}
+
 }  // namespace

@@ -78,20 +78,22 @@ Measure Run(const std::vector<std::string>& args) {
 
 // foliant-batch converting one document into a fresh output folder, as a
 // user runs it; the text is removed afterwards.
-Measure Foliant(const std::string& document, const std::string& folder) {
+Measure Foliant(const std::string& document, const std::string& folder,
+                const std::string& encoding = "ansi") {
     std::string out = folder + "/out";
     std::filesystem::remove_all(out);
     std::filesystem::create_directories(out);
-    Measure m = Run({FOLIANT_BATCH, "--book", "bench", "--out", out, document});
+    Measure m = Run({FOLIANT_BATCH, "--book", "bench", "--encoding", encoding, "--out", out, document});
     std::filesystem::remove_all(out);
     return m;
 }
 
 // The median time of a few runs, with the highest peak among them.
-Measure FoliantTimed(const std::string& document, const std::string& folder) {
+Measure FoliantTimed(const std::string& document, const std::string& folder,
+                     const std::string& encoding = "ansi") {
     std::vector<Measure> runs;
     for (int i = 0; i < kOurRuns; ++i)
-        runs.push_back(Foliant(document, folder));
+        runs.push_back(Foliant(document, folder, encoding));
     long peakKb = 0;
     bool ok = true;
     for (const Measure& m : runs) {
@@ -203,10 +205,16 @@ int main(int argc, char** argv) {
             Measure ours = timed ? FoliantTimed(document, sized) : Foliant(document, sized);
             peaks[k].push_back(ours.peakKb);
             ReportPeak(kKinds[k], megabytes, FileSize(document), ours);
-            if (timed)
+            if (timed) {
                 ReportSpeed(ours, pandoc ? Run({"pandoc", "-t", "plain", document, "-o",
                                                 sized + "/pandoc.txt"})
                                          : Measure{});
+                // The same text written as UTF-8 instead of the ANSI code page.
+                Measure utf8 = FoliantTimed(document, sized, "utf-8");
+                std::printf("    as UTF-8 %.0f ms, peak %.1f MB; time UTF-8/ANSI %.2f%s\n", utf8.ms,
+                            Mb(utf8.peakKb), ours.ms > 0 ? utf8.ms / ours.ms : 0.0,
+                            utf8.ok ? "" : " (failed)");
+            }
         }
     }
     if (status == 0)

@@ -16,6 +16,7 @@ const char kShortIni[] =
     "SingleFileSize1=0\r\nInOutFileSize1=256\r\n"
     "Filter=Text|*.txt\r\n"
     "CutWordNum=2\r\n"
+    "OutputCodePage= UTF-8 \r\nInputCodePage=1251\r\n"
     "[UserSettings]\r\n"
     "CutWord0=ENTER\r\nCutWord1=Space\r\nCutWord2=\r\nCutWord3=never read\r\n"
     "MyLagIndex=eng\r\nOpenFilesFilterIndex=2\r\nCutTypeIndex=1\r\n"
@@ -53,6 +54,8 @@ TEST_F(SettingsTest, LoadsEveryField) {
     EXPECT_EQ(settings.KeepFileSize, 34);
     EXPECT_EQ(settings.InPutDir, "");
     EXPECT_EQ(settings.OutPutDir, "");
+    EXPECT_EQ(settings.OutputCodePage, "UTF-8");
+    EXPECT_EQ(settings.InputCodePage, "1251");
 }
 
 TEST_F(SettingsTest, SavesExactlyTheListedCutWords) {
@@ -92,12 +95,13 @@ TEST_F(SettingsTest, SavedValuesLoadBack) {
 TEST_F(SettingsTest, FirstSaveAddsUserSettingsAndKeepsMainSettings) {
     const std::string mainOnly =
         "[MainSettings]\r\nCutTypeNum=0\r\nSingleFileSize0=0\r\nInOutFileSize0=256\r\n"
-        "CutWordNum=0\r\nCutWordDef0=enter\r\n";
+        "CutWordNum=0\r\nCutWordDef0=enter\r\nOutputCodePage=utf-16le\r\n";
     dir.Write("main.ini", mainOnly);
     ini.INIFileName(dir.File("main.ini"));
     settings.CutWordNum = 0;
     settings.CutWords = {"\r\n"};
     settings.MyLagIndex = "eng";
+    settings.OutputCodePage = "936";  // read from the file, never written
     SaveUserSettings(ini, settings);
     std::string stored = dir.Read("main.ini");
     ASSERT_EQ(stored.substr(0, mainOnly.size()), mainOnly);

@@ -9,8 +9,8 @@
 namespace {
 
 struct Fit {
-  uint32_t code;
-  char text[9]; // UTF-8, at most 8 bytes
+    uint32_t code;
+    char text[9];  // UTF-8, at most 8 bytes
 };
 
 // Non-ASCII replacements are written as UTF-8 bytes: Greek and Cyrillic
@@ -278,21 +278,20 @@ constexpr Fit kFits[] = {
 // clang-format on
 
 constexpr bool Ascending() {
-  for (size_t i = 1; i < std::size(kFits); ++i)
-    if (kFits[i - 1].code >= kFits[i].code)
-      return false;
-  return true;
+    for (size_t i = 1; i < std::size(kFits); ++i)
+        if (kFits[i - 1].code >= kFits[i].code)
+            return false;
+    return true;
 }
 static_assert(Ascending(), "binary search needs the rows in order");
 
-} // namespace
+}  // namespace
 
 std::string_view BestFitOf(uint32_t codePoint) {
-  const Fit *end = std::end(kFits);
-  const Fit *at = std::lower_bound(
-      std::begin(kFits), end, codePoint,
-      [](const Fit &f, uint32_t code) { return f.code < code; });
-  if (at == end || at->code != codePoint)
-    return {};
-  return at->text;
+    const Fit* end = std::end(kFits);
+    const Fit* at = std::lower_bound(std::begin(kFits), end, codePoint,
+                                     [](const Fit& f, uint32_t code) { return f.code < code; });
+    if (at == end || at->code != codePoint)
+        return {};
+    return at->text;
 }

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemorySystem sys;
     sys.files["C:\\in.htm"] = std::string(reinterpret_cast<const char*>(data), size);
     int last = -1;
-    HtmlToText(sys, "C:\\in.htm", "C:\\out.txt", [&last](int percent) {
+    HtmlToText(sys, "C:\\in.htm", "C:\\out.txt", TextCoding::Ansi(), [&last](int percent) {
         if (percent < 0 || percent > 100)
             __builtin_trap();
         last = percent;

@@ -54,6 +54,9 @@ public:
     std::string ProgramFolder() override { return "C:\\Program"; }
     std::string GetEnv(const std::string&) override { return std::string(); }
     int AnsiCodePage() override { return real_.AnsiCodePage(); }
+    bool IsLeadByte(int codePage, unsigned char byte) override {
+        return real_.IsLeadByte(codePage, byte);
+    }
     std::string ToUtf16Le(std::string_view text, int codePage) override {
         return real_.ToUtf16Le(text, codePage);
     }

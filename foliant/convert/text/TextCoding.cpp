@@ -20,7 +20,7 @@ bool SameBytes(const TextCoding& a, const TextCoding& b) {
     return a.form == b.form && (a.form != TextCoding::Form::CodePage || a.codePage == b.codePage);
 }
 
-bool ParseTextCoding(System& sys, std::string_view value, TextCoding& coding, bool allowBom) {
+bool ParseTextCoding(System& sys, std::string_view value, TextCoding& coding, bool forWriting) {
     std::string name = Trimmed(value);
     if (name.empty() || name == "ansi") {
         coding = TextCoding::Ansi();
@@ -30,7 +30,7 @@ bool ParseTextCoding(System& sys, std::string_view value, TextCoding& coding, bo
         coding = TextCoding::Utf8();
         return true;
     }
-    if (allowBom && name == "utf-8-bom") {
+    if (forWriting && name == "utf-8-bom") {
         coding = TextCoding::Utf8();
         coding.bom = true;
         return true;
@@ -39,7 +39,7 @@ bool ParseTextCoding(System& sys, std::string_view value, TextCoding& coding, bo
         coding = TextCoding::Utf16Le();
         // Written UTF-16 always carries its mark: without one no reader
         // can tell it from bytes.
-        coding.bom = allowBom;
+        coding.bom = forWriting;
         return true;
     }
     if (name.size() > 5 || name.find_first_not_of("0123456789") != std::string::npos)
@@ -48,6 +48,12 @@ bool ParseTextCoding(System& sys, std::string_view value, TextCoding& coding, bo
     // 0 and 1 stand for the system's own code pages, 65000 for UTF-7.
     if (number < 37 || number == 65000 || !sys.HasCodePage(number) ||
         sys.ToUtf16Le("A", number) != std::string("A\0", 2))
+        return false;
+    // Written text is cut by its characters, known by their first byte:
+    // code pages that shift state (ISO-2022, HZ) or have characters of
+    // three and four bytes (EUC-JP, GB18030) cannot be cut safely.
+    if (forWriting && ((number >= 50000 && number < 51000) || number == 52936 ||
+                     number == 51932 || number == 20932 || number == 54936))
         return false;
     coding = TextCoding::CodePage(number);
     return true;

@@ -30,9 +30,10 @@ bool SameBytes(const TextCoding& a, const TextCoding& b);
 
 // Reads a setting's value: empty or "ansi" is the ANSI code page; letter
 // case and blanks around it do not matter. False for anything else; a
-// number must be a code page the system converts. 'allowBom' admits
-// "utf-8-bom" (for written text).
-bool ParseTextCoding(System& sys, std::string_view value, TextCoding& coding, bool allowBom);
+// number must be a code page the system converts that keeps ASCII as it
+// is. 'forWriting' admits "utf-8-bom" and refuses code pages whose
+// characters cannot be told apart by their first byte.
+bool ParseTextCoding(System& sys, std::string_view value, TextCoding& coding, bool forWriting);
 
 // The name that ParseTextCoding reads back: "ansi", "utf-8", a number.
 std::string TextCodingName(const TextCoding& coding);

@@ -627,6 +627,13 @@ TEST_F(BatchTest, UnknownEncodingsAreRefused) {
         EXPECT_EQ(Run({"--book", "B", "--input-codepage", bad, "--out", "out", "in/a.txt"}).code, 2);
     }
     EXPECT_EQ(Run({"--book", "B", "--input-codepage", "utf-8-bom", "--out", "out", "in/a.txt"}).code, 2);
+    // Code pages that cannot be cut by characters are read, not written.
+    for (const char* uncut : {"54936", "51932"}) {
+        EXPECT_EQ(Run({"--book", "B", "--encoding", uncut, "--out", "out", "in/a.txt"}).code, 2) << uncut;
+        EXPECT_EQ(Run({"--book", "B", "--input-codepage", uncut, "--out", "out", "in/a.txt"}).code, 0)
+            << uncut;
+    }
+    fs::remove_all(root / "out" / "B");
     Put("bad.ini", "[MainSettings]\r\nCutTypeNum=0\r\nSingleFileSize0=0\r\nInOutFileSize0=0\r\n"
                    "CutWordNum=0\r\nOutputCodePage=klingon\r\n[UserSettings]\r\nMyLagIndex=eng\r\n"
                    "KeepFileSize=0\r\nOpenFilesFilterIndex=4\r\nCutTypeIndex=0\r\n");

@@ -1,6 +1,8 @@
 // The HTML 4 entity table and the reference decoder.
 #include "convert/HtmlEntities.h"
 
+#include "convert/text/Unicode.h"
+
 namespace {
 
 // Format note: the Latin-1 set names U+00A0 to U+00FF in order.
@@ -132,21 +134,7 @@ HtmlReference ReadHtmlReference(std::string_view text) {
 
 std::string Utf8Of(uint32_t code) {
     std::string out;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    AppendUtf8(out, code);
     return out;
 }
 

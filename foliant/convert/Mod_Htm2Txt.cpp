@@ -269,9 +269,8 @@ bool HtmlToText(System& sys, const std::string& source, const std::string& targe
     // code page can split inside a character.
     bool utf8 = PageIsUtf8(sys, source);
     PageLines in(sys, std::move(sourceFile), utf8 ? TextCoding::Utf8() : pageCoding);
-    std::function<std::string(uint32_t)> encode = Utf8Of;
     EntityOptions entities;
-    entities.emDash = encode(0x2014);
+    entities.emDash = Utf8Of(0x2014);
     // Brackets decoded from entities are text, so they wait until the tags
     // are gone.
     entities.decodeBrackets = false;
@@ -308,7 +307,7 @@ bool HtmlToText(System& sys, const std::string& source, const std::string& targe
         ReplaceAll(text, "&lt;", "<", true);
         // The entities of the table above have had their turn.
         if (text.find('&') != std::string::npos)
-            text = DecodeHtmlReferences(text, encode, {"nbsp", "amp", "quot", "lt", "gt"});
+            text = DecodeHtmlReferences(text, Utf8Of, {"nbsp", "amp", "quot", "lt", "gt"});
         CollapseLineBreaks(text);
         if (!IsBlankText(text)) {
             out.Write(text);

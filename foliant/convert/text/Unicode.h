@@ -1,6 +1,7 @@
 // Small helpers for Unicode code points, UTF-8 and UTF-16.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -125,6 +126,9 @@ private:
 // UTF-8 with every invalid sequence replaced by U+FFFD; valid text comes
 // back unchanged.
 inline std::string RepairedUtf8(std::string_view bytes) {
+    // Most text is ASCII, which needs no decoding.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; }))
+        return std::string(bytes);
     std::string out;
     out.reserve(bytes.size());
     Utf8Decoder decoder;

@@ -12,6 +12,10 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "sys/WideText.h"
 #else
 #include <unistd.h>
 #endif
@@ -40,6 +44,19 @@ extern "C" void OnInterrupt(int) {
     std::signal(SIGINT, OnInterrupt);
 }
 
+#ifdef _WIN32
+// The arguments as typed, in UTF-8, whatever the ANSI code page holds.
+std::vector<std::string> Utf8Arguments() {
+    std::vector<std::string> args;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 0; wide != nullptr && i < count; ++i)
+        args.push_back(Utf8FromWide(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+#endif
+
 bool StdoutIsTerminal() {
 #ifdef _WIN32
     return _isatty(_fileno(stdout)) != 0;
@@ -51,6 +68,11 @@ bool StdoutIsTerminal() {
 std::string FolderOf(const std::string& path) {
     size_t slash = path.rfind('\\');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// UTF-8 text in the encoding of the user's terminal.
+std::string Terminal(System& sys, const std::string& utf8) {
+    return sys.TerminalUnicode(sys.ToUtf16Le(utf8, kUtf8CodePage));
 }
 
 std::string WhySkipped(SkipReason why, const std::string& detail) {
@@ -97,7 +119,7 @@ public:
         if (started_)
             status_.clear();  // the closing line replaces the status line
         std::FILE* stream = started_ ? stdout : stderr;
-        Line(stream, sys_.TerminalText(text));
+        Line(stream, Terminal(sys_, text));
     }
     // The only question is whether to stop, asked after Ctrl+C.
     bool AskYesNo(const std::string&) override { return true; }
@@ -106,14 +128,13 @@ public:
     // The status names the file being read; it is shown as the user wrote
     // it, on one line redrawn while the file is read.
     void SetStatus(const std::string& text) override {
-        status_ = sys_.TerminalText(text);
+        status_ = Terminal(sys_, text);
         for (size_t i = 0; i < files_.size(); ++i) {
             size_t at = (next_ + i) % files_.size();
             const std::string& path = files_[at];
             if (text.size() >= path.size() &&
                 text.compare(text.size() - path.size(), path.size(), path) == 0) {
-                status_ = sys_.TerminalText(text.substr(0, text.size() - path.size())) +
-                          Shown(path);
+                status_ = Terminal(sys_, text.substr(0, text.size() - path.size())) + Shown(path);
                 next_ = at + 1;
                 break;
             }
@@ -151,7 +172,7 @@ public:
                          WhySkipped(why, sys_.TerminalText(detail)));
     }
     void PartSkipped(const std::string& path, const std::string& part) override {
-        Line(stderr, "foliant-batch: " + Shown(path) + ": left out " + sys_.TerminalText(part) +
+        Line(stderr, "foliant-batch: " + Shown(path) + ": left out " + Terminal(sys_, part) +
                          ": cannot be read");
     }
     void CharactersLost(const std::string& path, uint64_t count,
@@ -188,7 +209,7 @@ private:
     // A path as the user gave it, or in the host's own form.
     std::string Shown(const std::string& path) const {
         auto it = typed_.find(path);
-        return it != typed_.end() ? it->second : sys_.TerminalText(sys_.DisplayPath(path));
+        return Terminal(sys_, it != typed_.end() ? it->second : sys_.DisplayPath(path));
     }
     std::string ShownFolder(std::string folder) const {
         while (folder.size() > 1 && folder.back() == '\\')
@@ -243,14 +264,25 @@ private:
     ConversionRun* run_ = nullptr;
 };
 
-int Fail(int code, const std::string& message) {
-    std::fprintf(stderr, "foliant-batch: %s\n", message.c_str());
+int Fail(System& sys, int code, const std::string& message) {
+    std::fprintf(stderr, "foliant-batch: %s\n", Terminal(sys, message).c_str());
     return code;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    std::vector<std::string> args = Utf8Arguments();
+    std::vector<char*> pointers;
+    for (std::string& arg : args)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    if (!args.empty()) {
+        argc = static_cast<int>(args.size());
+        argv = pointers.data();
+    }
+#endif
     BatchOptions options;
     std::string error;
     if (!ParseBatchArguments(argc, argv, options, error)) {
@@ -271,34 +303,34 @@ int main(int argc, char** argv) {
     classIniFile mainIni(settingsView);
     AppSettings settings;
     if (StartupProblem problem = LoadSettings(settingsView, iniFolder, mainIni, settings))
-        return Fail(kExitSettings, problem.message);
+        return Fail(sys, kExitSettings, problem.message);
     // The command line names codings as the settings file does, and wins.
     TextCoding output, input;
     std::string badKey;
     if (options.encodingGiven) {
         if (!ParseTextCoding(sys, options.encoding, output, true))
-            return Fail(kExitRefused, "unknown encoding \"" + options.encoding + "\" for --encoding (" +
+            return Fail(sys, kExitRefused, "unknown encoding \"" + options.encoding + "\" for --encoding (" +
                                           std::string(kTextCodingChoices) + ")");
         settings.OutputCodePage = options.encoding;
     }
     if (options.inputCodePageGiven) {
         if (!ParseTextCoding(sys, options.inputCodePage, input, false))
-            return Fail(kExitRefused, "unknown encoding \"" + options.inputCodePage +
+            return Fail(sys, kExitRefused, "unknown encoding \"" + options.inputCodePage +
                                           "\" for --input-codepage (" +
                                           std::string(kTextCodingChoices) + ")");
         settings.InputCodePage = options.inputCodePage;
     }
     if (!RunCodings(sys, settings, output, input, badKey))
-        return Fail(kExitSettings, "the key \"" + badKey + "\" in section [MainSettings] of \"" +
+        return Fail(sys, kExitSettings, "the key \"" + badKey + "\" in section [MainSettings] of \"" +
                                        sys.DisplayPath(iniPath) + "\" names no encoding (" +
                                        std::string(kTextCodingChoices) + ")");
     LanguageTable lang;
     if (StartupProblem problem = ReadLanguageFile(sys, programFolder, settings.MyLagIndex, lang))
-        return Fail(kExitSettings, problem.message);
+        return Fail(sys, kExitSettings, problem.message);
 
     std::string folder = sys.FullPath(options.out);
     if (!sys.FolderExists(folder))
-        return Fail(kExitRefused, "the output folder " + options.out + " does not exist");
+        return Fail(sys, kExitRefused, "the output folder " + options.out + " does not exist");
 
     std::vector<std::string> files;
     std::map<std::string, std::string> typed;
@@ -306,14 +338,7 @@ int main(int argc, char** argv) {
         files.push_back(sys.FullPath(file));
         typed[files.back()] = file;
     }
-    std::string book = settings.BookName;
-    if (options.bookGiven) {
-        book = options.book;
-#ifndef _WIN32
-        // Arguments arrive in UTF-8, as file names do; the core holds ANSI.
-        book = sys.FromUtf16Le(sys.ToUtf16Le(book, kUtf8CodePage), kAnsiCodePage);
-#endif
-    }
+    std::string book = options.bookGiven ? options.book : settings.BookName;
     BatchHost host(sys, book, files, folder, typed);
     ReaderConverters converters(sys);
     RunState state;

@@ -181,10 +181,8 @@ bool ConversionRun::Convert(const std::string& path, const DocumentKind& kind,
         work.push_back({MakeTemporaryName(kind.tag), true, TextCoding::Utf8(), true});
         ReadReport report;
         bool read = XmlDocumentToText(sys_, kind.read, path, work.back().path, report);
-        // Part names are UTF-8; the host hears ANSI.
         for (const std::string& part : report.skippedParts)
-            host_.PartSkipped(path, sys_.FromUtf16Le(sys_.ToUtf16Le(part, kUtf8CodePage),
-                                                     kAnsiCodePage));
+            host_.PartSkipped(path, part);
         if (!read) {
             failure = report.why;
             detail = report.detail;
@@ -317,10 +315,10 @@ void ConversionRun::ConvertAndCutFile(const std::string& path) {
 
 RunOutcome ConversionRun::Cmd_Output() {
     std::vector<std::string> importList = host_.ImportList();
-    if (!FixInput(host_.BookNameText(), importList.size(), lang_, host_))
+    if (!FixInput(sys_, host_.BookNameText(), importList.size(), lang_, host_))
         return RunOutcome::Refused;
     std::string folder =
-        OutputFolderRule(sys_, host_.ChooseOutputFolder(lang_.Text(kStrOutputFolderTitle)));
+        OutputFolderRule(sys_, host_.ChooseOutputFolder(Said(kStrOutputFolderTitle)));
     if (folder.empty())
         return RunOutcome::Refused;
 
@@ -360,11 +358,11 @@ RunOutcome ConversionRun::Cmd_Output() {
             writer.SetBookName(settings_.BookName);
         }
         if (state_.StopRequested) {
-            if (host_.AskYesNo(lang_.Text(kStrStopQuestion)))
+            if (host_.AskYesNo(Said(kStrStopQuestion)))
                 break;
             state_.StopRequested = false;
         }
-        host_.SetStatus(lang_.Text(kStrProcessing) + item);
+        host_.SetStatus(Said(kStrProcessing) + item);
         SkipReason why = SkipReason::Unreadable;
         if (!Contained([&] { ConvertAndCutFile(item); return true; }, why))
             host_.InputSkipped(item, why, "");
@@ -375,11 +373,11 @@ RunOutcome ConversionRun::Cmd_Output() {
     host_.SetFileProgress(0);
     RunOutcome outcome;
     if (state_.StopRequested) {
-        host_.ShowMessage(lang_.Text(kStrStopped));
+        host_.ShowMessage(Said(kStrStopped));
         outcome = RunOutcome::Stopped;
     } else {
         settings_.BookName = host_.BookNameText();
-        host_.ShowMessage(ReplaceEvery(lang_.Text(kStrFinished), "@BookName", settings_.BookName));
+        host_.ShowMessage(ReplaceEvery(Said(kStrFinished), "@BookName", settings_.BookName));
         outcome = RunOutcome::Finished;
     }
     host_.SetBusy(false);

@@ -61,6 +61,8 @@ private:
     bool Convert(const std::string& path, const DocumentKind& kind, std::vector<WorkItem>& work,
                  SkipReason& failure, std::string& detail);
     std::string MakeTemporaryName(const std::string& tag);
+    // A text of the language file in UTF-8, as the host takes its texts.
+    std::string Said(int32_t id) const { return Utf8FromAnsi(sys_, lang_.Text(id)); }
 
     System& sys_;
     AppSettings& settings_;

@@ -16,22 +16,22 @@ std::string LowerAscii(std::string text) {
 
 }  // namespace
 
-bool FixInput(const std::string& bookName, size_t itemCount, const LanguageTable& lang,
-              RunHost& host) {
+bool FixInput(System& sys, const std::string& bookName, size_t itemCount,
+              const LanguageTable& lang, RunHost& host) {
     if (bookName.empty()) {
-        host.ShowMessage(lang.Text(kStrNoBookName));
+        host.ShowMessage(Utf8FromAnsi(sys, lang.Text(kStrNoBookName)));
         host.FocusBookName();
         return false;
     }
     // "." and ".." would put the book's files beside or above the folder.
     if (bookName.find_first_of(kForbiddenNameChars) != std::string::npos ||
         bookName.find_first_not_of('.') == std::string::npos) {
-        host.ShowMessage(lang.Text(kStrBadBookName));
+        host.ShowMessage(Utf8FromAnsi(sys, lang.Text(kStrBadBookName)));
         host.FocusBookName();
         return false;
     }
     if (itemCount == 0) {
-        host.ShowMessage(lang.Text(kStrNoFiles));
+        host.ShowMessage(Utf8FromAnsi(sys, lang.Text(kStrNoFiles)));
         return false;
     }
     return true;

@@ -30,8 +30,8 @@ inline constexpr std::string_view kForbiddenNameChars = "\\/:*?\"<>|";
 // True when a run may start; otherwise the host has shown message 10, 11
 // or 12 (and the focus is on the book name for 10 and 11). A name of only
 // dots counts as a bad name, since it names no folder of its own.
-bool FixInput(const std::string& bookName, size_t itemCount, const LanguageTable& lang,
-              RunHost& host);
+bool FixInput(System& sys, const std::string& bookName, size_t itemCount,
+              const LanguageTable& lang, RunHost& host);
 
 // The chosen folder with a trailing backslash, or empty when no run may
 // start: nothing was chosen, or the folder does not exist.

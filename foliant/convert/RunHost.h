@@ -18,6 +18,7 @@ struct RunState {
 
 
 // The desktop window, the command line and test scripts implement this.
+// Every text and path passed either way is UTF-8.
 class RunHost {
 public:
     virtual ~RunHost() = default;

@@ -105,10 +105,10 @@ StartupProblem LoadSettings(System& sys, const std::string& programFolder, class
     loaded.MyLagIndex = mainIni.GetIniKey(kUserSettings, "MyLagIndex");
     loaded.OpenFilesFilterIndex = integers.Read(kUserSettings, "OpenFilesFilterIndex");
     loaded.CutTypeIndex = integers.Read(kUserSettings, "CutTypeIndex");
-    loaded.BookName = mainIni.GetIniKey(kUserSettings, "BookName");
+    loaded.BookName = LoadedName(sys, mainIni.GetIniKey(kUserSettings, "BookName"));
     loaded.KeepFileSize = integers.Read(kUserSettings, "KeepFileSize");
-    loaded.InPutDir = mainIni.GetIniKey(kUserSettings, "InPutDir");
-    loaded.OutPutDir = mainIni.GetIniKey(kUserSettings, "OutPutDir");
+    loaded.InPutDir = LoadedName(sys, mainIni.GetIniKey(kUserSettings, "InPutDir"));
+    loaded.OutPutDir = LoadedName(sys, mainIni.GetIniKey(kUserSettings, "OutPutDir"));
     loaded.OutputCodePage = mainIni.GetIniKey(kMainSettings, "OutputCodePage");
     loaded.InputCodePage = mainIni.GetIniKey(kMainSettings, "InputCodePage");
 
@@ -127,15 +127,33 @@ void SaveUserSettings(classIniFile& mainIni, const AppSettings& s) {
     put("MyLagIndex", s.MyLagIndex);
     put("OpenFilesFilterIndex", std::to_string(s.OpenFilesFilterIndex));
     put("CutTypeIndex", std::to_string(s.CutTypeIndex));
-    put("BookName", s.BookName);
+    System& sys = mainIni.FileSystem();
+    put("BookName", StoredName(sys, s.BookName));
     put("KeepFileSize", std::to_string(s.KeepFileSize));
-    put("InPutDir", s.InPutDir);
-    put("OutPutDir", s.OutPutDir);
+    put("InPutDir", StoredName(sys, s.InPutDir));
+    put("OutPutDir", StoredName(sys, s.OutPutDir));
     for (int32_t i = 0; i <= s.CutWordNum; ++i) {
         size_t index = static_cast<size_t>(i);
         put("CutWord" + std::to_string(i),
             EncodeCutWord(index < s.CutWords.size() ? s.CutWords[index] : std::string()));
     }
+}
+
+namespace {
+constexpr std::string_view kUtf8Mark = "utf-8:";
+}
+
+std::string StoredName(System& sys, const std::string& name) {
+    std::string ansi = AnsiFromUtf8(sys, name);
+    if (Utf8FromAnsi(sys, ansi) == name && ansi.compare(0, kUtf8Mark.size(), kUtf8Mark) != 0)
+        return ansi;
+    return std::string(kUtf8Mark) + name;
+}
+
+std::string LoadedName(System& sys, const std::string& stored) {
+    if (stored.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0)
+        return stored.substr(kUtf8Mark.size());
+    return Utf8FromAnsi(sys, stored);
 }
 
 std::string DecodeCutWord(const std::string& stored) {

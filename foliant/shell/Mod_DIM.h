@@ -23,7 +23,7 @@ struct AppSettings {
     std::string MyLagIndex;            // base name of the language file
     int32_t OpenFilesFilterIndex = 0;
     int32_t CutTypeIndex = 0;          // the entry of CutTypes used for cutting
-    std::string BookName;
+    std::string BookName;              // UTF-8, as are the two folders
     int32_t KeepFileSize = 0;          // joint bytes repeated after each cut
     std::string InPutDir;
     std::string OutPutDir;
@@ -31,7 +31,7 @@ struct AppSettings {
     std::string InputCodePage;         // of text that does not say its own
 };
 
-// Why start-up cannot go on; empty when it can.
+// Why start-up cannot go on, in UTF-8; empty when it can.
 struct StartupProblem {
     std::string message;
     explicit operator bool() const { return !message.empty(); }
@@ -52,6 +52,12 @@ StartupProblem LoadSettings(System& sys, const std::string& programFolder, class
 // Writes the UserSettings keys; MainSettings is never touched. Keys that
 // already hold their value are left as they are.
 void SaveUserSettings(classIniFile& mainIni, const AppSettings& settings);
+
+// The book name and the folders are stored in the ANSI code page, as they
+// always were, when it holds them; otherwise as "utf-8:" and the name's
+// UTF-8 bytes. Both give and take UTF-8.
+std::string StoredName(System& sys, const std::string& name);
+std::string LoadedName(System& sys, const std::string& stored);
 
 std::string DecodeCutWord(const std::string& stored);
 std::string EncodeCutWord(const std::string& word);

@@ -12,6 +12,7 @@ class IniText;
 class classIniFile {
 public:
     explicit classIniFile(System& sys) : sys_(sys) {}
+    System& FileSystem() const { return sys_; }
 
     // Writes one key, creating the file, section or key as needed. A failed
     // write is not reported: the value is simply not kept.

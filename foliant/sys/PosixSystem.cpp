@@ -1,6 +1,6 @@
 // The system seam on Linux and other POSIX hosts. Windows paths from the
-// core become POSIX paths here: the drive letter is dropped, backslashes
-// become slashes and names go from the ANSI code page to UTF-8. The ANSI
+// core become POSIX paths here: the drive letter is dropped and backslashes
+// become slashes; names are UTF-8 on both sides. The ANSI
 // and OEM code pages come from ANSI_CODEPAGE and OEM_CODEPAGE (default
 // 1252 and 437), so other Windows set-ups can be tried on Linux.
 #include "sys/System.h"
@@ -410,7 +410,7 @@ public:
                sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     }
 
-    // "Z:\tmp\x" -> "/tmp/x", left in the ANSI code page.
+    // "Z:\tmp\x" -> "/tmp/x".
     std::string DisplayPath(const std::string& path) override {
         std::string p = path;
         if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0])))
@@ -444,32 +444,12 @@ private:
         return codePage;
     }
 
-    std::string AnsiToUtf8(std::string_view ansi) {
-        return Convert(converters_,
-                       Convert(converters_, ansi, IconvName(AnsiCodePage()), "UTF-16LE", 1,
-                               kReplacementUtf16),
-                       "UTF-16LE", "UTF-8", 2, "?");
-    }
-
-    std::string Utf8ToAnsi(std::string_view utf8) {
-        return Convert(converters_,
-                       Convert(converters_, utf8, "UTF-8", "UTF-16LE", 1, kReplacementUtf16),
-                       "UTF-16LE", IconvName(AnsiCodePage()), 2, "?");
-    }
-
     // "C:\Out\Book" -> "/Out/Book"; relative paths stay relative.
-    std::string NativePath(const std::string& path) {
-        std::string p = DisplayPath(path);
-        bool ascii = true;
-        for (char c : p)
-            if (static_cast<unsigned char>(c) >= 0x80)
-                ascii = false;
-        return ascii ? p : AnsiToUtf8(p);
-    }
+    std::string NativePath(const std::string& path) { return DisplayPath(path); }
 
     // "/tmp/x" -> "Z:\tmp\x", the way Wine names the root of the host.
     std::string CorePath(const std::string& native) {
-        std::string p = Utf8ToAnsi(native);
+        std::string p = native;
         for (char& c : p)
             if (c == '/')
                 c = '\\';

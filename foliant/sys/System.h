@@ -1,6 +1,7 @@
 // The system seam of foliant: everything the core needs from the operating
-// system. Paths are Windows paths ("C:\Out\Book\") and all text is bytes in
-// the ANSI code page; each implementation maps both at its own boundary.
+// system. Paths are Windows paths ("C:\Out\Book\") in UTF-8, so any name
+// the file system holds can be opened; each implementation maps them at its
+// own boundary. Texts of the language files are bytes in the ANSI code page.
 #pragma once
 
 #include <cstdint>
@@ -100,8 +101,8 @@ public:
         }
         return FileExists(a);
     }
-    // A path in the core's form as the user of this host writes it, still
-    // in the ANSI code page: for messages.
+    // A path in the core's form as the user of this host writes it: for
+    // messages.
     virtual std::string DisplayPath(const std::string& path) { return path; }
     // Text of the ANSI code page in the encoding of the user's terminal.
     virtual std::string TerminalText(const std::string& ansi) { return ansi; }
@@ -111,6 +112,14 @@ public:
         return TerminalText(FromUtf16Le(utf16le, kAnsiCodePage));
     }
 };
+
+// Text between the ANSI code page and UTF-8.
+inline std::string Utf8FromAnsi(System& sys, std::string_view ansi) {
+    return sys.FromUtf16Le(sys.ToUtf16Le(ansi, kAnsiCodePage), kUtf8CodePage);
+}
+inline std::string AnsiFromUtf8(System& sys, std::string_view utf8) {
+    return sys.FromUtf16Le(sys.ToUtf16Le(utf8, kUtf8CodePage), kAnsiCodePage);
+}
 
 // The implementation for the platform this build runs on.
 System& PlatformSystem();

@@ -1,5 +1,5 @@
-// The system seam on Windows: the A functions of the API, which take and
-// return paths and text in the ANSI code page, as the core holds them.
+// The system seam on Windows: the W functions of the API, with the core's
+// UTF-8 paths turned into UTF-16 on the way in and back on the way out.
 #include "sys/System.h"
 
 #include <windows.h>
@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+
+#include "sys/WideText.h"
 
 namespace {
 
@@ -90,7 +92,7 @@ private:
 class Win32System final : public System {
 public:
     bool ReadFile(const std::string& path, std::string& bytes) override {
-        FileHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        FileHandle f(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!f.valid())
             return false;
@@ -117,33 +119,33 @@ public:
         // leaves a half-written file behind.
         std::string temporary = path + ".new";
         {
-            FileHandle f(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+            FileHandle f(CreateFileW(WideFromUtf8(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!f.valid())
                 return WriteInPlace(path, bytes);
             if (!WriteAll(f.get(), bytes) || !f.Close()) {
-                DeleteFileA(temporary.c_str());
+                DeleteFileW(WideFromUtf8(temporary).c_str());
                 return false;
             }
         }
-        if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        if (MoveFileExW(WideFromUtf8(temporary).c_str(), WideFromUtf8(path).c_str(), MOVEFILE_REPLACE_EXISTING))
             return true;
-        DeleteFileA(temporary.c_str());
+        DeleteFileW(WideFromUtf8(temporary).c_str());
         return false;
     }
 
     bool FileExists(const std::string& path) override {
-        DWORD a = GetFileAttributesA(path.c_str());
+        DWORD a = GetFileAttributesW(WideFromUtf8(path).c_str());
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
     }
 
     bool FolderExists(const std::string& path) override {
-        DWORD a = GetFileAttributesA(path.c_str());
+        DWORD a = GetFileAttributesW(WideFromUtf8(path).c_str());
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
 
     std::unique_ptr<FileReader> OpenForReading(const std::string& path) override {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        HANDLE h = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (h == INVALID_HANDLE_VALUE)
             return nullptr;
@@ -151,7 +153,7 @@ public:
     }
 
     std::unique_ptr<FileWriter> CreateForWriting(const std::string& path) override {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        HANDLE h = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE)
             return nullptr;
@@ -160,7 +162,7 @@ public:
 
     bool FileSize(const std::string& path, int64_t& size) override {
         WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        if (!GetFileAttributesExW(WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data) ||
             (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             return false;
         size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -168,26 +170,32 @@ public:
     }
 
     bool CreateFolder(const std::string& path) override {
-        return CreateDirectoryA(path.c_str(), nullptr) != 0;
+        return CreateDirectoryW(WideFromUtf8(path).c_str(), nullptr) != 0;
     }
 
-    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+    bool RemoveFile(const std::string& path) override { return DeleteFileW(WideFromUtf8(path).c_str()) != 0; }
 
     std::string SystemTempFolder() override {
-        char buffer[MAX_PATH + 2];
-        DWORD n = GetTempPathA(sizeof buffer, buffer);
-        std::string folder = (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : ProgramFolder();
+        wchar_t buffer[MAX_PATH + 2];
+        DWORD n = GetTempPathW(MAX_PATH + 2, buffer);
+        std::string folder =
+            (n > 0 && n < MAX_PATH + 2) ? Utf8FromWide({buffer, n}) : ProgramFolder();
         if (folder.empty() || folder.back() != '\\')
             folder += '\\';
         return folder;
     }
 
     std::string FullPath(const std::string& typed) override {
-        char buffer[MAX_PATH * 2];
-        DWORD n = GetFullPathNameA(typed.c_str(), sizeof buffer, buffer, nullptr);
-        if (n == 0 || n >= sizeof buffer)
+        std::wstring wide = WideFromUtf8(typed);
+        DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+        if (n == 0)
             return typed;
-        return std::string(buffer, n);
+        std::wstring full(n, L'\0');
+        n = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+        if (n == 0 || n >= full.size())
+            return typed;
+        full.resize(n);
+        return Utf8FromWide(full);
     }
 
     uint32_t TickCount() override { return GetTickCount(); }
@@ -199,24 +207,28 @@ public:
     }
 
     std::string ProgramFolder() override {
-        char buffer[MAX_PATH * 2];
-        DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-        std::string exe(buffer, n);
-        size_t slash = exe.find_last_of('\\');
-        return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+        std::wstring exe(MAX_PATH, L'\0');
+        for (;;) {
+            DWORD n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+            if (n < exe.size()) {
+                exe.resize(n);
+                break;
+            }
+            exe.resize(exe.size() * 2);
+        }
+        size_t slash = exe.find_last_of(L'\\');
+        return slash == std::wstring::npos ? std::string() : Utf8FromWide(exe.substr(0, slash));
     }
 
     std::string GetEnv(const std::string& name) override {
-        char small[512];
-        DWORD n = GetEnvironmentVariableA(name.c_str(), small, sizeof small);
+        std::wstring wideName = WideFromUtf8(name);
+        DWORD n = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
         if (n == 0)
             return std::string();
-        if (n < sizeof small)
-            return std::string(small, n);
-        std::string value(n, '\0');
-        n = GetEnvironmentVariableA(name.c_str(), value.data(), n);
-        value.resize(n);
-        return value;
+        std::wstring value(n, L'\0');
+        n = GetEnvironmentVariableW(wideName.c_str(), value.data(), n);
+        value.resize(n < value.size() ? n : 0);
+        return Utf8FromWide(value);
     }
 
     int AnsiCodePage() override { return static_cast<int>(GetACP()); }
@@ -264,8 +276,8 @@ public:
     bool SameFile(const std::string& a, const std::string& b) override {
         WIN32_FILE_ATTRIBUTE_DATA da;
         WIN32_FILE_ATTRIBUTE_DATA db;
-        if (!GetFileAttributesExA(a.c_str(), GetFileExInfoStandard, &da) ||
-            !GetFileAttributesExA(b.c_str(), GetFileExInfoStandard, &db) ||
+        if (!GetFileAttributesExW(WideFromUtf8(a).c_str(), GetFileExInfoStandard, &da) ||
+            !GetFileAttributesExW(WideFromUtf8(b).c_str(), GetFileExInfoStandard, &db) ||
             da.nFileSizeHigh != db.nFileSizeHigh || da.nFileSizeLow != db.nFileSizeLow ||
             CompareFileTime(&da.ftLastWriteTime, &db.ftLastWriteTime) != 0)
             return false;
@@ -295,14 +307,14 @@ public:
 
 private:
     static bool FileInformation(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-        FileHandle f(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE |
+        FileHandle f(CreateFileW(WideFromUtf8(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE |
                                  FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         return f.valid() && GetFileInformationByHandle(f.get(), &info) != 0;
     }
 
     static bool WriteInPlace(const std::string& path, std::string_view bytes) {
-        FileHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        FileHandle f(CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         return f.valid() && WriteAll(f.get(), bytes) && f.Close();
     }

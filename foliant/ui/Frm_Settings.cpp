@@ -9,6 +9,7 @@
 #include "shell/win/GfuBut.h"
 #include "shell/win/PanelControls.h"
 #include "shell/win/WindowProc.h"
+#include "sys/WideText.h"
 #include "ui/Frm_SettingsJoint.h"
 #include "ui/SettingsEdits.h"
 
@@ -58,14 +59,14 @@ void RegisterOnce(HINSTANCE instance) {
 // Every file of the language folder that matches "*.ini".
 std::vector<std::string> LanguageFiles(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*.ini").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(WideFromUtf8(folder + "*.ini").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
+            names.push_back(Utf8FromWide(found.cFileName));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
 }

@@ -10,6 +10,7 @@
 #include "shell/win/Frm_MainRun.h"
 #include "shell/win/GfuBut.h"
 #include "shell/win/PanelControls.h"
+#include "sys/WideText.h"
 #include "ui/Frm_Settings.h"
 #include "shell/win/RichEditConverter.h"
 #include "shell/win/WindowsConverters.h"
@@ -63,7 +64,7 @@ bool Frm_Main::Load(std::string& missingFile) {
     if (!hwnd_)
         return false;
     CreateControls();
-    SetWindowTextA(Control(kIdText1), app.settings.BookName.c_str());
+    SetWindowTextW(Control(kIdText1), WideFromUtf8(app.settings.BookName).c_str());
     DrawFaceText();
     return true;
 }
@@ -184,9 +185,9 @@ void Frm_Main::RunOutput() {
 
 void Frm_Main::OnUnload() {
     FoliantApp& app = App();
-    char text[1024];
-    GetWindowTextA(Control(kIdText1), text, sizeof text);
-    app.settings.BookName = text;
+    wchar_t text[1024];
+    int n = GetWindowTextW(Control(kIdText1), text, 1024);
+    app.settings.BookName = Utf8FromWide({text, static_cast<size_t>(n > 0 ? n : 0)});
     SaveUserSettings(app.mainIni, app.settings);
 }
 

@@ -7,6 +7,7 @@
 
 #include "shell/win/FoliantApp.h"
 #include "shell/win/Frm_Main.h"
+#include "sys/WideText.h"
 #include "ui/ModDlgSelectFileInfo.h"
 
 namespace {
@@ -17,21 +18,22 @@ static_assert(kOpenFlags == 1577476);
 constexpr DWORD kFileNameBufferSize = 32767;
 
 // "Text|*.txt|All|*.*" becomes the dialog's NUL-separated, double-NUL list.
-std::string DialogFilter(const std::string& filter) {
-    std::string out = filter;
-    for (char& c : out)
-        if (c == '|')
-            c = '\0';
-    out += std::string(2, '\0');
+std::wstring DialogFilter(const std::string& filter) {
+    std::wstring out = WideFromAnsi(filter);
+    for (wchar_t& c : out)
+        if (c == L'|')
+            c = L'\0';
+    out += std::wstring(2, L'\0');
     return out;
 }
 
-// The dialog's result up to its closing double NUL.
-std::string DialogResult(const std::vector<char>& buffer) {
+// The dialog's result up to its closing double NUL, in UTF-8; the NULs
+// between the names stay.
+std::string DialogResult(const std::vector<wchar_t>& buffer) {
     size_t end = 0;
-    while (end + 1 < buffer.size() && !(buffer[end] == '\0' && buffer[end + 1] == '\0'))
+    while (end + 1 < buffer.size() && !(buffer[end] == L'\0' && buffer[end + 1] == L'\0'))
         ++end;
-    return std::string(buffer.data(), end);
+    return Utf8FromWide({buffer.data(), end});
 }
 
 // The folder the names of a result are relative to.
@@ -52,49 +54,51 @@ bool Frm_Main::Ask(const std::string& question) {
 ImportList Frm_Main::ReadList1() const {
     HWND list = Control(kIdList1);
     ImportList out;
-    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        int length = static_cast<int>(SendMessageA(list, LB_GETTEXTLEN, i, 0));
-        std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        int length = static_cast<int>(SendMessageW(list, LB_GETTEXTLEN, i, 0));
+        std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
         text.resize(static_cast<size_t>(length > 0 ? length : 0));
-        bool selected = SendMessageA(list, LB_GETSEL, i, 0) > 0;
-        out.items.push_back({text, selected});
+        bool selected = SendMessageW(list, LB_GETSEL, i, 0) > 0;
+        out.items.push_back({Utf8FromWide(text), selected});
     }
     return out;
 }
 
 void Frm_Main::ShowList1(const ImportList& list) {
     HWND box = Control(kIdList1);
-    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
-    int top = static_cast<int>(SendMessageA(box, LB_GETTOPINDEX, 0, 0));
-    SendMessageA(box, LB_RESETCONTENT, 0, 0);
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    int top = static_cast<int>(SendMessageW(box, LB_GETTOPINDEX, 0, 0));
+    SendMessageW(box, LB_RESETCONTENT, 0, 0);
     for (size_t i = 0; i < list.items.size(); ++i) {
-        SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.items[i].path.c_str()));
+        std::wstring path = WideFromUtf8(list.items[i].path);
+        SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
         if (list.items[i].selected)
-            SendMessageA(box, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+            SendMessageW(box, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
     }
-    SendMessageA(box, LB_SETTOPINDEX, top, 0);
-    SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(box, LB_SETTOPINDEX, top, 0);
+    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(box, nullptr, TRUE);
 }
 
 void Frm_Main::AddFiles() {
     FoliantApp& app = App();
-    std::vector<char> buffer(kFileNameBufferSize + 2, '\0');
-    std::string filter = DialogFilter(app.settings.Filter);
-    std::string title = app.language.Text(8);
-    OPENFILENAMEA ofn{};
+    std::vector<wchar_t> buffer(kFileNameBufferSize + 2, L'\0');
+    std::wstring filter = DialogFilter(app.settings.Filter);
+    std::wstring title = WideFromAnsi(app.language.Text(8));
+    std::wstring folder = WideFromUtf8(app.settings.InPutDir);
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = hwnd_;
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(app.settings.OpenFilesFilterIndex);
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = kFileNameBufferSize;
-    ofn.lpstrInitialDir = app.settings.InPutDir.empty() ? nullptr : app.settings.InPutDir.c_str();
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = kOpenFlags;
-    if (!GetOpenFileNameA(&ofn))
+    if (!GetOpenFileNameW(&ofn))
         return;  // cancelled: nothing changes
 
     std::string result = DialogResult(buffer);

@@ -6,11 +6,12 @@
 
 #include "shell/win/FoliantApp.h"
 #include "shell/win/Frm_Main.h"
+#include "sys/WideText.h"
 
 std::string MainWindowRunHost::BookNameText() {
-    char text[1024];
-    GetWindowTextA(window_.Control(kIdText1), text, sizeof text);
-    return text;
+    wchar_t text[1024];
+    int n = GetWindowTextW(window_.Control(kIdText1), text, 1024);
+    return Utf8FromWide({text, static_cast<size_t>(n > 0 ? n : 0)});
 }
 
 std::vector<std::string> MainWindowRunHost::ImportList() {
@@ -21,37 +22,40 @@ std::vector<std::string> MainWindowRunHost::ImportList() {
 }
 
 std::string MainWindowRunHost::ChooseOutputFolder(const std::string& title) {
-    char display[MAX_PATH] = "";
+    wchar_t display[MAX_PATH] = L"";
+    std::wstring wideTitle = WideFromUtf8(title);
     // The tree starts at the computer's drives; the desktop if that fails.
     LPITEMIDLIST drives = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(window_.hwnd(), CSIDL_DRIVES, &drives)))
         drives = nullptr;
-    BROWSEINFOA info{};
+    BROWSEINFOW info{};
     info.hwndOwner = window_.hwnd();
     info.pidlRoot = drives;
     info.pszDisplayName = display;
-    info.lpszTitle = title.c_str();
+    info.lpszTitle = wideTitle.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
     CoTaskMemFree(drives);
     if (!chosen)
         return std::string();
-    char path[MAX_PATH] = "";
-    BOOL ok = SHGetPathFromIDListA(chosen, path);
+    wchar_t path[MAX_PATH] = L"";
+    BOOL ok = SHGetPathFromIDListW(chosen, path);
     CoTaskMemFree(chosen);
-    return ok ? std::string(path) : std::string();
+    return ok ? Utf8FromWide(path) : std::string();
 }
 
 void MainWindowRunHost::ShowMessage(const std::string& text) {
     if (closing)
         return;
-    MessageBoxA(window_.hwnd(), text.c_str(), App().Title().c_str(), MB_OK);
+    MessageBoxW(window_.hwnd(), WideFromUtf8(text).c_str(), WideFromAnsi(App().Title()).c_str(),
+                MB_OK);
 }
 
 bool MainWindowRunHost::AskYesNo(const std::string& text) {
     if (closing)
         return true;
-    return MessageBoxA(window_.hwnd(), text.c_str(), App().Title().c_str(), MB_YESNO) == IDYES;
+    return MessageBoxW(window_.hwnd(), WideFromUtf8(text).c_str(),
+                       WideFromAnsi(App().Title()).c_str(), MB_YESNO) == IDYES;
 }
 
 void MainWindowRunHost::FocusBookName() {
@@ -59,7 +63,7 @@ void MainWindowRunHost::FocusBookName() {
 }
 
 void MainWindowRunHost::SetStatus(const std::string& text) {
-    SetWindowTextA(window_.Control(kIdLabel2), text.c_str());
+    SetWindowTextW(window_.Control(kIdLabel2), WideFromUtf8(text).c_str());
 }
 
 void MainWindowRunHost::SetOverallProgress(int percent) {

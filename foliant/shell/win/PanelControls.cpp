@@ -5,6 +5,7 @@
 
 #include "controls/xpcmdbutton.h"
 #include "shell/win/Gdi.h"
+#include "sys/WideText.h"
 
 namespace {
 
@@ -45,8 +46,11 @@ void RegisterPanelClass(HINSTANCE instance) {
 
 HWND MakeChild(HWND parent, const char* cls, int id, DWORD style, int x, int y, int w, int h,
                DWORD exStyle) {
-    HWND child = CreateWindowExA(exStyle, cls, "", WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    // Made through the W function, so that the system's edit, list and
+    // label controls hold any name; the A messages still reach them.
+    HWND child = CreateWindowExW(exStyle, WideFromUtf8(cls).c_str(), L"",
+                                 WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleA(nullptr), nullptr);
     SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont()), FALSE);
     return child;

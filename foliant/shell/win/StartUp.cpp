@@ -6,6 +6,7 @@
 #include "shell/win/FoliantApp.h"
 #include "shell/win/Frm_Loading.h"
 #include "shell/win/Frm_Main.h"
+#include "sys/WideText.h"
 
 FoliantApp& App() {
     static FoliantApp app;
@@ -16,18 +17,20 @@ namespace {
 
 void ShowStartupFailure(const std::string& problem) {
     std::string text = problem + "\r\n\r\nFoliant cannot start.";
-    MessageBoxA(nullptr, text.c_str(), "Foliant", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    MessageBoxW(nullptr, WideFromUtf8(text).c_str(), L"Foliant", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
+// The W functions, so that characters typed into the edit controls reach
+// them whole, whatever the ANSI code page holds.
 int MessageLoop(Frm_Main& main) {
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (main.PreTranslateKey(msg))
             continue;
-        if (main.hwnd() && IsDialogMessageA(main.hwnd(), &msg))
+        if (main.hwnd() && IsDialogMessageW(main.hwnd(), &msg))
             continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "sys/WideText.h"
+
 namespace {
 
 constexpr long kFormatText = 2;   // wdFormatText
@@ -26,18 +28,15 @@ private:
     IDispatch* p_ = nullptr;
 };
 
-// A VARIANT cleared when it goes: empty, a string in the ANSI code page
-// (held as a BSTR) or a 32-bit number.
+// A VARIANT cleared when it goes: empty, a UTF-8 string (held as a BSTR)
+// or a 32-bit number.
 class Variant {
 public:
     Variant() { VariantInit(&v_); }
-    explicit Variant(const std::string& ansi) : Variant() {
-        int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                         nullptr, 0);
-        BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text, length);
+    explicit Variant(const std::string& utf8) : Variant() {
+        std::wstring wide = WideFromUtf8(utf8);
         v_.vt = VT_BSTR;
-        v_.bstrVal = text;
+        v_.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     }
     explicit Variant(long number) : Variant() {
         v_.vt = VT_I4;

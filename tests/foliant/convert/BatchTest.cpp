@@ -338,6 +338,33 @@ TEST_F(BatchTest, MessagesReachTheTerminalInItsEncoding) {
     EXPECT_EQ(Get("out/Caf\xc3\xa9/a.txt"), "a\r\n\r\n");
 }
 
+// Any name the file system holds: documents, the output folder and the
+// book keep their names, and messages show them as typed.
+TEST_F(BatchTest, NamesBeyondTheAnsiCodePageAreKept) {
+    const std::string folder = "\xCE\x92\xCE\xB9\xCE\xB2\xCE\xBB\xCE\xAF\xCE\xB1";  // Greek
+    const std::string book = "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0";          // Cyrillic
+    const std::vector<std::string> names = {
+        "\xD0\x94\xD0\xBE\xD1\x81\xD1\x82\xD0\xBE\xD0\xB5\xD0\xB2\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9",
+        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", "caf\xC3\xA9", "\xF0\x9F\x93\x9A shelf"};
+    fs::create_directories(root / fs::u8path(folder));
+    std::vector<std::string> args = {"--book", book, "--out", folder};
+    for (size_t i = 0; i < names.size(); ++i) {
+        Put("in/" + names[i] + ".txt", "text " + std::to_string(i));
+        args.push_back("in/" + names[i] + ".txt");
+    }
+    const std::string empty = "in/\xD0\x9F\xD1\x83\xD1\x81\xD1\x82\xD0\xBE.txt";
+    Put(empty, "");
+    args.push_back(empty);
+    Result r = Run(args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Output finished! Please copy the output files of " + book + ".\n");
+    EXPECT_EQ(r.err, "foliant-batch: skipped " + empty + ": no text\n");
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(Get(folder + "/" + book + "/" + names[i] + ".txt"),
+                  "text " + std::to_string(i) + "\r\n\r\n")
+            << names[i];
+}
+
 TEST_F(BatchTest, OnATerminalOneLineShowsHowFarTheFileHasGot) {
     Put("in/big.txt", Lines(8u << 20));
     std::string program = Program();

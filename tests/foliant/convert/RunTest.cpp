@@ -121,12 +121,12 @@ TEST_F(RunTest, EveryForbiddenCharacterIsRefusedAndDotsAreFine) {
         bad.push_back(std::string("a") + c + "b");
     for (const std::string& name : bad) {
         ScriptedHost quiet;
-        EXPECT_FALSE(FixInput(name, 1, lang, quiet)) << name;
+        EXPECT_FALSE(FixInput(PlatformSystem(), name, 1, lang, quiet)) << name;
         EXPECT_EQ(quiet.messages, std::vector<std::string>{lang.Text(11)});
     }
     ScriptedHost quiet;
-    EXPECT_TRUE(FixInput("a.b", 1, lang, quiet));
-    EXPECT_TRUE(FixInput("...x", 1, lang, quiet));
+    EXPECT_TRUE(FixInput(PlatformSystem(), "a.b", 1, lang, quiet));
+    EXPECT_TRUE(FixInput(PlatformSystem(), "...x", 1, lang, quiet));
     EXPECT_TRUE(quiet.messages.empty());
 }
 

@@ -92,6 +92,40 @@ TEST_F(SettingsTest, SavedValuesLoadBack) {
     EXPECT_NE(dir.Read("main.ini").find("CutWord0=space\r\nCutWord1=enter\r\n"), std::string::npos);
 }
 
+// Names are held in UTF-8. The file keeps them in the ANSI code page
+// (windows-1252 here) where it can, so older copies still read them, and
+// marked as UTF-8 where it cannot.
+TEST_F(SettingsTest, NamesBeyondTheAnsiCodePageLoadBack) {
+    ASSERT_EQ(sys.AnsiCodePage(), 1252);
+    struct Case {
+        std::string name;    // UTF-8
+        std::string stored;  // as main.ini holds it
+    } cases[] = {
+        {"C:\\Books", "C:\\Books"},
+        {"C:\\Caf\xC3\xA9 \xE2\x80\x93 Notes", "C:\\Caf\xE9 \x96 Notes"},
+        {"C:\\\xD0\x94\xD0\xBE\xD1\x81\xD1\x82", "utf-8:C:\\\xD0\x94\xD0\xBE\xD1\x81\xD1\x82"},
+        {"D:\\\xE6\x97\xA5\xE6\x9C\xAC\\\xCE\x92\xCE\xB9\xCE\xB2\xCE\xBB\xCE\xAF\xCE\xB1\\",
+         "utf-8:D:\\\xE6\x97\xA5\xE6\x9C\xAC\\\xCE\x92\xCE\xB9\xCE\xB2\xCE\xBB\xCE\xAF\xCE\xB1\\"},
+        {"Caf\xC3\xA9 \xF0\x9F\x93\x9A", "utf-8:Caf\xC3\xA9 \xF0\x9F\x93\x9A"},
+        {"utf-8:plain", "utf-8:utf-8:plain"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_FALSE(Load(kShortIni));
+        settings.BookName = c.name;
+        settings.InPutDir = c.name;
+        settings.OutPutDir = c.name;
+        SaveUserSettings(ini, settings);
+        std::string file = dir.Read("main.ini");
+        for (const char* key : {"BookName=", "InPutDir=", "OutPutDir="})
+            EXPECT_NE(file.find(key + c.stored + "\r\n"), std::string::npos) << key << c.stored;
+        AppSettings again;
+        ASSERT_FALSE(LoadSettings(sys, dir.Path(), ini, again));
+        EXPECT_EQ(again.BookName, c.name);
+        EXPECT_EQ(again.InPutDir, c.name);
+        EXPECT_EQ(again.OutPutDir, c.name);
+    }
+}
+
 TEST_F(SettingsTest, FirstSaveAddsUserSettingsAndKeepsMainSettings) {
     const std::string mainOnly =
         "[MainSettings]\r\nCutTypeNum=0\r\nSingleFileSize0=0\r\nInOutFileSize0=256\r\n"

@@ -25,9 +25,9 @@ struct Call {
 };
 
 std::string Narrow(const wchar_t* text) {
-    int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(length > 0 ? length - 1 : 0), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), length, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), length, nullptr, nullptr);
     return out;
 }
 
@@ -148,7 +148,7 @@ public:
 TEST(WordAutomation, OpensSavesAsPlainTextAndQuitsReleasingEverything) {
     TempFolder dir;
     FakeWord word;
-    std::string source = dir.File("Report caf\xE9.doc"), target = dir.File("out.txt");
+    std::string source = dir.File("Report caf\xC3\xA9 \xD0\x96.doc"), target = dir.File("out.txt");
     ASSERT_TRUE(SaveAsTextWith(&word.application, source, target));
     EXPECT_EQ(word.CallNames(), (std::vector<std::string>{"Application.Documents", "Documents.Open",
                                                           "Document.SaveAs", "Application.Quit"}));

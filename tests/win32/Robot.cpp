@@ -247,10 +247,7 @@ bool SaveScreenshot(const std::string& path) {
     file.bfType = 0x4d42;
     file.bfOffBits = sizeof file + sizeof header;
     file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    // Written under another name and then renamed, so whoever converts the
-    // pictures of the folder never sees half of one.
-    std::string part = path + ".part";
-    HANDLE out = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE)
         return false;
@@ -259,7 +256,7 @@ bool SaveScreenshot(const std::string& path) {
               WriteFile(out, &header, sizeof header, &written, nullptr) &&
               WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
     CloseHandle(out);
-    return ok && MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return ok;
 }
 
 }  // namespace robot

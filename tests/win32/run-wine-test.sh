@@ -1,7 +1,6 @@
 #!/bin/sh
 # Runs one Windows test program under Wine in the session of its build tree
-# (wine-session.sh), or in the session WINE_SESSION names: its display, its
-# prefix, its wineserver. The program's
+# (wine-session.sh): its display, its prefix, its wineserver. The program's
 # output goes to a file and is shown when it ends, so that no Wine process
 # outliving it holds ctest's pipe. gtest's XML report lands in
 # BUILD_DIR/test-results/NAME.xml, where scripts/test counts the cases.
@@ -13,14 +12,13 @@ loader="$2"
 name="$3"
 program="$4"
 shift 4
-session="${WINE_SESSION:+-$WINE_SESSION}"
-state="$build/wine-session$session"
+state="$build/wine-session"
 if [ ! -s "$state/display" ]; then
     echo "run-wine-test: no Wine session in $build (see wine-session.sh)" >&2
     exit 1
 fi
-export DISPLAY=":$(head -n 1 "$state/display")" WINEPREFIX="$build/wineprefix$session" WINEDEBUG=-all
-export TMPDIR="$build/tmp$session"
+export DISPLAY=":$(head -n 1 "$state/display")" WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
+export TMPDIR="$build/tmp"
 # A crash must fail the test, not wait for a debugger.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 # Tell the tests when 32-bit Wine runs through a CPU emulator.
@@ -89,13 +87,12 @@ else
          "the session's log is $state/session.log"
     [ "$status" -ne 0 ] || status=1
 fi
-# The GUI tests (WINE_TEST_SCREENSHOTS is set for them) save screenshots
-# whole under their final name; a picture another program converts first
-# is gone by the time this one looks.
+# Only the GUI tests save screenshots, one at a time (WINE_TEST_SCREENSHOTS
+# is set for them), so no other test touches a picture still being written.
 if [ -n "${WINE_TEST_SCREENSHOTS:-}" ]; then
     for bmp in "$build"/screenshots/*.bmp; do
         [ -f "$bmp" ] || continue
-        convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null && rm -f "$bmp"
+        convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
     done
 fi
 exit $status

@@ -7,34 +7,17 @@
 # Making a prefix takes minutes where 32-bit code runs under qemu, so
 # 'prepare' makes one ahead (scripts/test does so while it builds); a new
 # session copies the prefix named by WINE_PREFIX_TEMPLATE when it is set.
-# A named session (the end-to-end test programs have one each, so that they
-# can drive their windows side by side) has a display, prefix and wineserver
-# of its own; without a template it copies the build tree's prefix.
-# Usage: wine-session.sh start|stop BUILD_DIR LOADER [NAME]
+# Usage: wine-session.sh start|stop BUILD_DIR LOADER
 #        wine-session.sh prepare PREFIX LOADER
 set -u
 action="$1"
 build="$2"
 loader="$3"
-name="${4:+-$4}"
-state="$build/wine-session$name"
+state="$build/wine-session"
 log="$state/session.log"
-export WINEPREFIX="$build/wineprefix$name" WINEDEBUG=-all
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 # Wine keeps its server's socket under TMPDIR: in the build tree, not /tmp.
-export TMPDIR="$build/tmp$name"
-if [ -n "$name" ] && [ -z "${WINE_PREFIX_TEMPLATE:-}" ]; then
-    WINE_PREFIX_TEMPLATE="$build/wineprefix"
-fi
-# Session services are started through the 64-bit loader where there is
-# one: where 32-bit code runs under qemu, every 32-bit process costs about a
-# minute of CPU before it runs its first line.
-services_loader="$loader"
-for candidate in wine64 /usr/lib/wine/wine64; do
-    if command -v "$candidate" >/dev/null 2>&1; then
-        services_loader="$candidate"
-        break
-    fi
-done
+export TMPDIR="$build/tmp"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 # Waits up to 'seconds' for a condition; the limit only ends a hung start.
@@ -113,14 +96,14 @@ start)
     setsid wineserver -p </dev/null >>"$log" 2>&1
     # The first Wine process starts the session's services; here, with
     # their output going to the log rather than to a test's.
-    DISPLAY="$display" setsid "$services_loader" cmd /c exit </dev/null >>"$log" 2>&1
+    DISPLAY="$display" setsid "$loader" cmd /c exit </dev/null >>"$log" 2>&1
     echo "wine-session: display $display, prefix $WINEPREFIX"
     ;;
 stop)
     stop
     ;;
 *)
-    echo "usage: wine-session.sh start|stop BUILD_DIR LOADER [NAME] | prepare PREFIX LOADER" >&2
+    echo "usage: wine-session.sh start|stop BUILD_DIR LOADER | prepare PREFIX LOADER" >&2
     exit 2
     ;;
 esac

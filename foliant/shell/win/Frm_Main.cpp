@@ -185,9 +185,7 @@ void Frm_Main::RunOutput() {
 
 void Frm_Main::OnUnload() {
     FoliantApp& app = App();
-    wchar_t text[1024];
-    int n = GetWindowTextW(Control(kIdText1), text, 1024);
-    app.settings.BookName = Utf8FromWide({text, static_cast<size_t>(n > 0 ? n : 0)});
+    app.settings.BookName = ControlText(Control(kIdText1));
     SaveUserSettings(app.mainIni, app.settings);
 }
 

@@ -6,12 +6,11 @@
 
 #include "shell/win/FoliantApp.h"
 #include "shell/win/Frm_Main.h"
+#include "shell/win/PanelControls.h"
 #include "sys/WideText.h"
 
 std::string MainWindowRunHost::BookNameText() {
-    wchar_t text[1024];
-    int n = GetWindowTextW(window_.Control(kIdText1), text, 1024);
-    return Utf8FromWide({text, static_cast<size_t>(n > 0 ? n : 0)});
+    return ControlText(window_.Control(kIdText1));
 }
 
 std::vector<std::string> MainWindowRunHost::ImportList() {

@@ -76,3 +76,9 @@ int TextWidth(HWND control, const char* text) {
     ReleaseDC(control, dc);
     return size.cx;
 }
+
+std::string ControlText(HWND control) {
+    wchar_t text[1024];
+    int n = GetWindowTextW(control, text, 1024);
+    return Utf8FromWide({text, static_cast<size_t>(n > 0 ? n : 0)});
+}

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 inline const char kPanelClass[] = "FoliantPanel";
 inline const COLORREF kPanelColor = RGB(238, 242, 247);
 inline const COLORREF kFrameColor = RGB(31, 68, 119);
@@ -20,6 +22,9 @@ HWND MakeChild(HWND parent, const char* cls, int id, DWORD style, int x, int y, 
 HWND MakeButton(HWND parent, int id, int x, int y, int w, int h);
 // Gives a static control on a panel its own text colour.
 void SetLabelColour(HWND label, COLORREF colour);
+
+// A control's text in UTF-8, up to 1023 UTF-16 units.
+std::string ControlText(HWND control);
 
 // The width in pixels of 'text' in the interface font.
 int TextWidth(HWND control, const char* text);

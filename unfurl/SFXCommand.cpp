@@ -2,7 +2,6 @@
 // starting it from the destination, and the removal of a temporary
 // destination at the next logon.
 #include <cctype>
-#include <cstdio>
 
 #include "SFXDefs.h"
 #include "SFXProcs.h"
@@ -129,7 +128,5 @@ void ScheduleTempRemoval() {
 }
 
 void SetTicksVariable() {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%lu", static_cast<unsigned long>(Vars.system->TickCount()));
-    Vars.system->SetEnvironmentValue(kTicksVariable, digits);
+    Vars.system->SetEnvironmentValue(kTicksVariable, DecimalText(Vars.system->TickCount()));
 }

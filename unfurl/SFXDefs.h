@@ -58,6 +58,12 @@ constexpr uint16_t kEntryEncrypted = 0x0001;
 constexpr uint16_t kEntryHasDescriptor = 0x0008;
 constexpr uint16_t kEntryUtf8Name = 0x0800;
 
+// Info-ZIP's Unicode path extra field: its header id, the version it has,
+// and the bytes before the name (version and CRC-32 of the stored name).
+constexpr uint16_t kUnicodePathField = 0x7075;
+constexpr uint8_t kUnicodePathVersion = 1;
+constexpr size_t kUnicodePathHeader = 5;
+
 // Compression methods the stub accepts.
 constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflated = 8;
@@ -65,6 +71,9 @@ constexpr uint16_t kMethodDeflated = 8;
 // Host-system bytes of "version made by" whose names are in the OEM code page.
 constexpr uint8_t kHostMsDos = 0;
 constexpr uint8_t kHostOs2 = 6;
+// Unix hosts name files in the user's locale, UTF-8 on current systems;
+// Info-ZIP's zip stores such names as they are, without the UTF-8 flag.
+constexpr uint8_t kHostUnix = 3;
 constexpr uint8_t kHostNtfs = 11;
 constexpr uint8_t kNtfsOemVersion = 50;
 

@@ -11,6 +11,7 @@
 #include "SFXResource.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
+#include "sys/WideText.h"
 
 namespace {
 
@@ -107,9 +108,13 @@ void DestroyControl(int id) {
 }
 
 std::string ItemText(int id) {
-    char text[kMaxNameSize + 1] = {};
-    GetDlgItemTextA(Main.dialog, id, text, sizeof text);
-    return text;
+    wchar_t text[kMaxNameSize + 1] = {};
+    GetDlgItemTextW(Main.dialog, id, text, kMaxNameSize + 1);
+    return Utf8Of(text);
+}
+
+void SetItemText(int id, const std::string& text) {
+    SetDlgItemTextW(Main.dialog, id, WideText(text));
 }
 
 // Every visible child except progress bars.
@@ -124,12 +129,13 @@ void EnableChildren(bool enable) {
 }
 
 void InsertColumn(HWND list, int index, const char* title, int width, int format) {
-    LVCOLUMNA column{};
+    WideText wideTitle(title);
+    LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = format;
     column.cx = width;
-    column.pszText = const_cast<char*>(title);
-    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+    column.pszText = wideTitle;
+    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
 }
 
 void SetUpFileList(HIMAGELIST smallIcons) {
@@ -145,7 +151,7 @@ void SetUpRunCheckBox() {
         DestroyControl(IDC_RUN);
         return;
     }
-    SetDlgItemTextA(Main.dialog, IDC_RUN, RunPromptText(kRunPromptInf, kRunPromptOther).c_str());
+    SetItemText(IDC_RUN, RunPromptText(kRunPromptInf, kRunPromptOther));
     CheckDlgButton(Main.dialog, IDC_RUN, BST_CHECKED);
 }
 
@@ -192,11 +198,11 @@ BOOL OnInitDialog(HWND dialog, const MainDialogStart& start) {
     SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SetUpFileList(start.smallIcons);
     SetUpRunCheckBox();
-    SetDlgItemTextA(dialog, IDC_DESTINATION, Vars.Destination.c_str());
+    SetItemText(IDC_DESTINATION, Vars.Destination);
     SendDlgItemMessageA(dialog, IDC_DESTINATION, EM_SETSEL, 0, kEditSelectAll);
     CheckDlgButton(dialog, IDC_OVERWRITE_ALWAYS + Vars.Header.OverwriteMode(), BST_CHECKED);
     RemoveUnusedRows();
-    SetWindowTextA(dialog, Vars.dialogCaption.c_str());
+    SetWindowTextW(dialog, WideText(Vars.dialogCaption));
 
     ReadDirectory();
     bool listShown = !HasFlag(FLAG_LIST_HIDDEN);
@@ -227,7 +233,7 @@ void OnStart() {
     Vars.Destination = ExcludeTrailingBackslashes(ItemText(IDC_DESTINATION));
     if (Vars.Destination.empty()) {
         Vars.Destination = Vars.system->CurrentDirectory();
-        SetDlgItemTextA(Main.dialog, IDC_DESTINATION, Vars.Destination.c_str());
+        SetItemText(IDC_DESTINATION, Vars.Destination);
         return;
     }
 
@@ -288,23 +294,23 @@ void FreeItemList(LPITEMIDLIST items) {
 }
 
 void OnBrowse() {
-    std::string start = ItemText(IDC_DESTINATION);
-    BROWSEINFOA info{};
+    WideText start(ItemText(IDC_DESTINATION)), title(kBrowseTitle);
+    BROWSEINFOW info{};
     info.hwndOwner = Main.dialog;
-    info.lpszTitle = kBrowseTitle;
+    info.lpszTitle = title;
     info.ulFlags = kBrowseFlags;
     info.lpfn = BrowseCallback;
-    info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    info.lParam = reinterpret_cast<LPARAM>(start.get());
     // The new dialog style needs COM on this thread.
     HRESULT com = CoInitialize(nullptr);
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
     if (chosen) {
-        char path[kMaxNameSize + 1] = {};
-        SHGetPathFromIDListA(chosen, path);
-        Vars.Destination = path;
-        SetDlgItemTextA(Main.dialog, IDC_DESTINATION, path);
+        wchar_t path[kMaxNameSize + 1] = {};
+        SHGetPathFromIDListW(chosen, path);
+        Vars.Destination = Utf8Of(path);
+        SetItemText(IDC_DESTINATION, Vars.Destination);
         FreeItemList(chosen);
-        Vars.system->ChangeDirectory(path);
+        Vars.system->ChangeDirectory(Vars.Destination);
     }
     if (SUCCEEDED(com))
         CoUninitialize();
@@ -360,11 +366,11 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM lpData) {
     if (message == BFFM_INITIALIZED) {
-        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, lpData);
-        SetWindowTextA(browser, kBrowseTitle);
+        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, lpData);
+        SetWindowTextW(browser, WideText(kBrowseTitle));
     } else if (message == BFFM_SELCHANGED) {
-        char path[MAX_PATH] = {};
-        bool hasPath = SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(lParam), path) != 0;
+        wchar_t path[MAX_PATH] = {};
+        bool hasPath = SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(lParam), path) != 0;
         EnableWindow(GetDlgItem(browser, IDOK), hasPath);
     }
     return 0;

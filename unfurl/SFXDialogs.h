@@ -22,5 +22,5 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 INT_PTR CALLBACK FileExistProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // lParam: the target path (const std::string*). Results 1 OK, 2 cancel.
 INT_PTR CALLBACK PasswordProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// lpData: the starting folder (const char*).
+// lpData: the starting folder (const wchar_t*).
 int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM lpData);

@@ -117,6 +117,30 @@ bool ConvertsFromOem(const EntryRecord& entry) {
            (host == kHostNtfs && entry.VersionMadeBy() == kNtfsOemVersion);
 }
 
+// Format note: Info-ZIP's Unicode path field (0x7075) holds a version byte
+// (1), the CRC-32 of the name stored in the header and the name in UTF-8.
+// A tool that renames an entry without knowing the field leaves the old
+// one behind; its CRC no longer fits the stored name and it is ignored.
+bool UnicodePathField(const std::string& extra, const std::string& raw, std::string& name) {
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(extra.data());
+    for (size_t at = 0; extra.size() - at >= 4;) {
+        size_t size = ReadU16(bytes + at + 2);
+        if (size > extra.size() - at - 4)
+            return false;
+        if (ReadU16(bytes + at) == kUnicodePathField && size > kUnicodePathHeader &&
+            size - kUnicodePathHeader <= kMaxNameSize && bytes[at + 4] == kUnicodePathVersion) {
+            uint32_t crc = 0xFFFFFFFF;
+            UpdateCrc(reinterpret_cast<const uint8_t*>(raw.data()), raw.size(), crc);
+            if (~crc != ReadU32(bytes + at + 5))
+                return false;
+            name = extra.substr(at + 4 + kUnicodePathHeader, size - kUnicodePathHeader);
+            return true;
+        }
+        at += 4 + size;
+    }
+    return false;
+}
+
 // Entries on another disk than the end record's need the volume logic.
 void CheckEntryDisk(const EntryRecord& entry, const EndOfDirectory& end) {
     if (entry.DiskNumberStart() == end.diskNumber || entry.DiskNumberStart() == 0 ||
@@ -127,15 +151,18 @@ void CheckEntryDisk(const EntryRecord& entry, const EndOfDirectory& end) {
 
 }  // namespace
 
-std::string ConvertEntryName(const EntryRecord& entry, const std::string& raw) {
+// Separators are replaced once the name is UTF-8: a trail byte of a
+// double-byte code page may be the byte of "\\" or "/".
+std::string ConvertEntryName(const EntryRecord& entry, const std::string& raw,
+                             const std::string& extra) {
     std::string name = raw;
+    if (!(entry.Flags() & kEntryUtf8Name) && !UnicodePathField(extra, raw, name) &&
+        !(entry.HostSystem() == kHostUnix && IsValidUtf8(raw)))
+        name = Vars.system->ToUtf8(raw, ConvertsFromOem(entry) ? CodePage::Oem : CodePage::Ansi);
+    name = MarkInvalidUtf8(name);
     for (char& c : name)
         if (c == '/')
             c = '\\';
-    if (entry.Flags() & kEntryUtf8Name)
-        return Vars.system->Utf8ToAnsi(name);
-    if (ConvertsFromOem(entry))
-        return Vars.system->OemToAnsi(name);
     return name;
 }
 
@@ -157,7 +184,11 @@ void ReadDirectory() {
             ReportFatal(kMsgCorrupt);
         std::string raw(entry.NameLength(), '\0');
         ReadExact(raw.data(), raw.size());
-        std::string name = ConvertEntryName(entry, raw);
+        // An extra field cut short by the end of the file is read as far
+        // as it goes.
+        std::string extra(entry.ExtraLength(), '\0');
+        extra.resize(Vars.ArchiveFile->Read(extra.data(), extra.size()));
+        std::string name = ConvertEntryName(entry, raw, extra);
         if (!name.empty() && name.back() != '\\') {
             CheckEntryDisk(entry, end);
             Vars.EntryTable.push_back(entry);
@@ -165,7 +196,7 @@ void ReadDirectory() {
             Vars.host->AddListItem(name, Vars.EntryTable.size() - 1, entry.UncompressedSize(),
                                    selected);
         }
-        SkipBytes(static_cast<uint64_t>(entry.ExtraLength()) + entry.CommentLength());
+        SkipBytes(entry.CommentLength());
     }
 }
 

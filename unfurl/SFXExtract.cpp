@@ -36,14 +36,14 @@ bool IsDeviceName(const std::string& part) {
                 return true;
         return false;
     }
-    if (stem.size() != 4)
+    if (stem.size() < 4)
         return false;
-    std::string prefix = stem.substr(0, 3);
+    std::string prefix = stem.substr(0, 3), digit = stem.substr(3);
     if (!EqualsIgnoringCase(prefix, "COM") && !EqualsIgnoringCase(prefix, "LPT"))
         return false;
-    unsigned char digit = static_cast<unsigned char>(stem[3]);
-    // '1'..'9', and the superscripts one, two and three of code page 1252.
-    return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    // '1'..'9', and the superscripts one, two and three.
+    return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\xC2\xB9" ||
+           digit == "\xC2\xB2" || digit == "\xC2\xB3";
 }
 
 // A component Windows cannot hold as it is: a device name, a forbidden
@@ -189,7 +189,7 @@ void PumpOneMessage() { Vars.host->PumpOneMessage(); }
 
 bool IsSafeEntryName(const std::string& name) {
     if (name.empty() || name[0] == '\\' || name[0] == '/' ||
-        name.find(':') != std::string::npos)
+        name.find(':') != std::string::npos || !IsValidUtf8(name))
         return false;
     size_t start = 0;
     while (start <= name.size()) {
@@ -286,7 +286,7 @@ bool ExtractRun() {
         if (index >= Vars.EntryTable.size())
             continue;
         const EntryRecord entry = Vars.EntryTable[index];
-        std::string name = host.ItemText(i).substr(0, kMaxNameSize);
+        std::string name = host.ItemText(i);
         if (!IsSafeEntryName(name)) {
             ReportError(FillPlaceholder(kMsgFolderError, name));
             continue;

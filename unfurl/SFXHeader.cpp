@@ -3,7 +3,6 @@
 // and the auto-start name rule.
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 
 #include "SFXDefs.h"
@@ -39,10 +38,11 @@ bool TagMatches(const uint8_t* tag, uint8_t type) {
     return tag[0] == 'U' && tag[1] == 'F' && tag[2] == type && tag[3] == kRecordVersion;
 }
 
+// The header's texts are in the ANSI code page; the core holds UTF-8.
 std::string ReadString(size_t length) {
     std::string text(length, '\0');
     ReadExact(text.data(), length);
-    return text;
+    return Vars.system->ToUtf8(text, CodePage::Ansi);
 }
 
 bool ParseRoot(const std::string& name, RegistryRoot& root) {
@@ -75,8 +75,7 @@ void ChooseVolatileFolder() {
     std::string prefix = TempFolder() + kVolatilePrefix;
     bool canCreate = FolderExists(TempFolder());
     for (int i = 0; canCreate && i < kVolatileNameCount; ++i) {
-        char digits[8];
-        std::snprintf(digits, sizeof digits, "%05d", i);
+        std::string digits = DecimalText(static_cast<uint32_t>(i), 5);
         std::string candidate = prefix + digits;
         if (Vars.system->CreateFolder(candidate)) {
             Vars.Destination = IncludeTrailingBackslash(candidate);

@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstdio>
 
 #include "SFXDefs.h"
 #include "SFXDialogs.h"
@@ -13,14 +12,15 @@
 #include "SFXResource.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
+#include "sys/WideText.h"
 
 namespace {
 
 constexpr UINT kSmallIconFlags = SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON;
 
 int SmallIconOf(const std::string& name) {
-    SHFILEINFOA info{};
-    SHGetFileInfoA(FileNamePart(name).c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+    SHFILEINFOW info{};
+    SHGetFileInfoW(WideText(FileNamePart(name)), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                    kSmallIconFlags);
     return info.iIcon;
 }
@@ -35,7 +35,7 @@ void DialogHost::Attach(HWND dialog) {
 
 int DialogHost::ShowMessage(const std::string& text, const std::string& caption, uint32_t style,
                             bool ownedByDialog) {
-    return MessageBoxA(ownedByDialog ? dialog_ : nullptr, text.c_str(), caption.c_str(),
+    return MessageBoxW(ownedByDialog ? dialog_ : nullptr, WideText(text), WideText(caption),
                        style | kStyleTaskModal);
 }
 
@@ -46,20 +46,21 @@ void DialogHost::EndProgram(int exitCode) {
 
 void DialogHost::AddListItem(const std::string& name, size_t index, uint32_t size,
                              bool selected) {
-    LVITEMA item{};
+    WideText wideName(name);
+    LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
     item.iItem = ListView_GetItemCount(list_);
-    item.pszText = const_cast<char*>(name.c_str());
+    item.pszText = wideName;
     item.lParam = static_cast<LPARAM>(index);
     item.iImage = SmallIconOf(name);
     item.state = selected ? LVIS_SELECTED : 0;
     item.stateMask = LVIS_SELECTED;
-    int at = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%lu", static_cast<unsigned long>(size));
+    int at = static_cast<int>(
+        SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    std::string digits = DecimalText(size);
     LVITEMA sizeColumn{};
     sizeColumn.iSubItem = 1;
-    sizeColumn.pszText = digits;
+    sizeColumn.pszText = digits.data();
     SendMessageA(list_, LVM_SETITEMTEXTA, at, reinterpret_cast<LPARAM>(&sizeColumn));
 }
 
@@ -83,12 +84,12 @@ size_t DialogHost::ItemEntryIndex(size_t item) {
 }
 
 std::string DialogHost::ItemText(size_t item) {
-    char text[kMaxNameSize + 1] = {};
-    LVITEMA data{};
+    wchar_t text[kMaxNameSize + 1] = {};
+    LVITEMW data{};
     data.pszText = text;
-    data.cchTextMax = sizeof text;
-    SendMessageA(list_, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&data));
-    return text;
+    data.cchTextMax = kMaxNameSize + 1;
+    SendMessageW(list_, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&data));
+    return Utf8Of(text);
 }
 
 void DialogHost::ScrollItemIntoView(size_t item) {
@@ -106,20 +107,20 @@ void DialogHost::SetProgressPosition(uint32_t position) {
 
 void DialogHost::PumpOneMessage() {
     MSG msg;
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
 int DialogHost::AskOverwrite(const std::string& targetPath) {
-    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), "FILEEXIST", dialog_,
+    return static_cast<int>(DialogBoxParamW(GetModuleHandleA(nullptr), L"FILEEXIST", dialog_,
                                             FileExistProc,
                                             reinterpret_cast<LPARAM>(&targetPath)));
 }
 
 int DialogHost::AskPassword(const std::string& targetPath) {
-    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), "PASSWD", dialog_,
+    return static_cast<int>(DialogBoxParamW(GetModuleHandleA(nullptr), L"PASSWD", dialog_,
                                             PasswordProc, reinterpret_cast<LPARAM>(&targetPath)));
 }
 

@@ -28,8 +28,17 @@ bool PathExists(const std::string& path);
 bool FolderExists(const std::string& path);
 std::string ExpandEnv(const std::string& text);
 std::string FullPath(const std::string& path);
+// A number in decimal, with leading zeros up to 'digits' digits.
+std::string DecimalText(uint32_t value, size_t digits = 1);
 // ASCII letters compared without case.
 bool EqualsIgnoringCase(const std::string& a, const std::string& b);
+
+// Text is UTF-8. Well-formed: shortest forms, no surrogates, nothing past
+// U+10FFFF, no sequence cut short.
+bool IsValidUtf8(const std::string& text);
+// The text with every byte that is not part of a well-formed sequence
+// replaced by "?", a character no entry name may hold.
+std::string MarkInvalidUtf8(const std::string& text);
 
 // Exact reads from ArchiveFile; a short read is the corrupt-archive failure.
 void ReadExact(void* buffer, size_t count);
@@ -67,8 +76,13 @@ std::string RegistryDestination(const std::string& spec);
 void LoadHeader();
 // Fills EntryTable from the central directory, adding a list item per file.
 void ReadDirectory();
-// The entry's name as the stub lists it: separators, code page.
-std::string ConvertEntryName(const EntryRecord& entry, const std::string& raw);
+// The entry's name as the stub lists it, in UTF-8 with backslashes: the
+// stored name when flagged UTF-8, else the Unicode path of the extra field
+// when it belongs to the stored name, else the stored name as UTF-8 when it
+// comes from a Unix host and is well-formed UTF-8, else in the OEM or ANSI
+// code page its host system implies.
+std::string ConvertEntryName(const EntryRecord& entry, const std::string& raw,
+                             const std::string& extra);
 // Positions ArchiveFile at the first data byte of the entry whose local
 // header is at 'position'.
 void LocateEntryData(const EntryRecord& entry, uint64_t position);
@@ -103,8 +117,9 @@ void SetFileDosTime(SfxFile& file, uint16_t dosDate, uint16_t dosTime);
 bool IsValidDosDateTime(uint16_t dosDate, uint16_t dosTime);
 // Lets one waiting window message through.
 void PumpOneMessage();
-// True when an entry name is relative and stays inside the destination:
-// no leading "\", no drive, no ".." component.
+// True when an entry name is well-formed UTF-8, relative and stays inside
+// the destination (no leading "\", no drive, no ".." component), and
+// Windows can hold every component as it is.
 bool IsSafeEntryName(const std::string& name);
 
 // Multi-volume archives.

@@ -8,6 +8,7 @@
 #include "SFXResource.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
+#include "sys/WideText.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ void RememberAnswer(HWND dialog, int answer) {
                      IDC_OVERWRITE_ALWAYS + mode);
 }
 
+// The password's bytes are those of the ANSI code page, as the archive's
+// encryption took them.
 std::string PasswordText(HWND dialog) {
     char text[kMaxPasswordSize + 1] = {};
     GetDlgItemTextA(dialog, IDC_PASSWORD, text, sizeof text);
@@ -34,7 +37,7 @@ INT_PTR CALLBACK FileExistProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
     case WM_INITDIALOG: {
         const std::string& target = *reinterpret_cast<const std::string*>(lParam);
-        SetDlgItemTextA(dialog, IDC_EXIST_TEXT, FillPlaceholder(kFileExistsText, target).c_str());
+        SetDlgItemTextW(dialog, IDC_EXIST_TEXT, WideText(FillPlaceholder(kFileExistsText, target)));
         SetFocus(GetDlgItem(dialog, IDOK));
         return FALSE;
     }
@@ -54,7 +57,7 @@ INT_PTR CALLBACK PasswordProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_INITDIALOG: {
         const std::string& target = *reinterpret_cast<const std::string*>(lParam);
-        SetWindowTextA(dialog, FillPlaceholder(kPasswordCaption, FileNamePart(target)).c_str());
+        SetWindowTextW(dialog, WideText(FillPlaceholder(kPasswordCaption, FileNamePart(target))));
         SetFocus(GetDlgItem(dialog, IDC_PASSWORD));
         return FALSE;
     }

@@ -2,7 +2,6 @@
 // ArchiveFile (asking for removable disks), and copying an entry whose data
 // runs across volume ends into the staging file.
 #include <algorithm>
-#include <cstdio>
 
 #include "SFXDefs.h"
 #include "SFXProcs.h"
@@ -129,9 +128,7 @@ void CreateStagingFile() {
 }  // namespace
 
 std::string VolumeNumberText(unsigned diskIndex) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%03u", diskIndex + 1);
-    return text;
+    return DecimalText(diskIndex + 1, kNumberDigits);
 }
 
 std::string VolumeFileName(unsigned diskIndex) {

@@ -10,6 +10,7 @@
 #include "SFXProcs.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
+#include "sys/WideText.h"
 
 namespace {
 
@@ -41,9 +42,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SetTicksVariable();
     InitCommonControls();
 
-    char own[kOwnPathBuffer] = {};
-    GetModuleFileNameA(nullptr, own, kOwnPathBuffer);
-    Vars.ArchivePath = own;
+    wchar_t own[kOwnPathBuffer] = {};
+    GetModuleFileNameW(nullptr, own, kOwnPathBuffer);
+    Vars.ArchivePath = Utf8Of(own);
     Vars.ArchiveFile = system.OpenRead(Vars.ArchivePath);
     if (!Vars.ArchiveFile)
         ReportFatal(FillPlaceholder(kMsgReadError, Vars.ArchivePath));
@@ -52,10 +53,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Vars.OverlayStart = FindOverlay(reinterpret_cast<const uint8_t*>(instance), kImageHeaderBytes);
     LoadHeader();
 
-    SHFILEINFOA info{};
-    MainDialogStart start{&Host, reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+    SHFILEINFOW info{};
+    MainDialogStart start{&Host, reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(
                                      own, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON))};
-    DialogBoxParamA(instance, "MAINDIALOG", nullptr, MainDialogProc,
+    DialogBoxParamW(instance, L"MAINDIALOG", nullptr, MainDialogProc,
                     reinterpret_cast<LPARAM>(&start));
     CloseAtProcessEnd();
     ExitProcess(0);

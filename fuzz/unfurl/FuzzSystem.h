@@ -22,8 +22,7 @@ public:
         data = "D:\\Apps;E:\\Other";
         return true;
     }
-    std::string OemToAnsi(const std::string& text) override { return text; }
-    std::string Utf8ToAnsi(const std::string& text) override { return text; }
+    std::string ToUtf8(const std::string& text, CodePage) override { return text; }
 
     // --- Start-up, starting the command and the clean-up after it ---
     void SetEnvironmentValue(const std::string&, const std::string&) override {}

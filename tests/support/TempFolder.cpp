@@ -52,21 +52,21 @@ std::string TempFolder::File(std::string_view name) const {
 }
 
 void TempFolder::Write(std::string_view name, std::string_view bytes) const {
-    fs::path target = fs::path(native_) / fs::path(std::string(name));
+    fs::path target = fs::path(native_) / fs::u8path(name);
     fs::create_directories(target.parent_path());
     std::ofstream out(target, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string TempFolder::Read(std::string_view name) const {
-    std::ifstream in(fs::path(native_) / fs::path(std::string(name)), std::ios::binary);
+    std::ifstream in(fs::path(native_) / fs::u8path(name), std::ios::binary);
     std::ostringstream all;
     all << in.rdbuf();
     return all.str();
 }
 
 bool TempFolder::Exists(std::string_view name) const {
-    return fs::exists(fs::path(native_) / fs::path(std::string(name)));
+    return fs::exists(fs::path(native_) / fs::u8path(name));
 }
 
 std::string PackageFolderForTests() {

@@ -19,7 +19,7 @@ public:
     // Path() + "\" + name.
     std::string File(std::string_view name) const;
 
-    // Plain file access for test set-up, by name inside the folder.
+    // Plain file access for test set-up, by UTF-8 name inside the folder.
     void Write(std::string_view name, std::string_view bytes) const;
     std::string Read(std::string_view name) const;
     bool Exists(std::string_view name) const;

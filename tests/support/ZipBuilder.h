@@ -43,7 +43,32 @@ struct ZipEntrySpec {
     // When set, the entry has no bytes of its own: its central record names
     // the local header of that earlier entry, with this entry's name.
     int aliasOf = -1;
+    // Extra fields of the central record, before any Zip64 field.
+    std::string extra;
 };
+
+// CRC-32 of ZIP, bit by bit, for fields that carry one.
+inline uint32_t ZipCrc(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (char c : bytes) {
+        crc ^= static_cast<uint8_t>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// Info-ZIP's Unicode path field: version, CRC-32 of the name it belongs to
+// ('storedName', the name in the header), then the UTF-8 name.
+inline std::string UnicodePathField(const std::string& utf8, const std::string& storedName,
+                                    uint8_t version = 1) {
+    std::string field;
+    AppendU16(field, 0x7075);
+    AppendU16(field, static_cast<uint32_t>(5 + utf8.size()));
+    field += static_cast<char>(version);
+    AppendU32(field, ZipCrc(storedName));
+    return field + utf8;
+}
 
 class ZipBuilder {
 public:
@@ -160,7 +185,7 @@ private:
             AppendU16(directory, e.dosTime);
             AppendU16(directory, e.dosDate);
             AppendU32(directory, e.crc);
-            std::string extra;
+            std::string extra = e.extra;
             if (zip64) {
                 AppendU16(extra, 1);
                 AppendU16(extra, 24);

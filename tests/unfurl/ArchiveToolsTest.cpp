@@ -152,18 +152,6 @@ TEST_F(ToolArchives, SevenZipCryptoChecksTheCrcByte) {
     EXPECT_LE(WrongPasswordsThatFit(IndexOf("sub\\random.bin")), 2);
 }
 
-TEST_F(ToolArchives, SevenZipUtf8NameListsInTheAnsiCodePage) {
-    std::filesystem::path native(NativeOf(folder));
-    {
-        std::ofstream(native / "Caf\xC3\xA9.txt", std::ios::binary) << "cafe";
-    }
-    ASSERT_EQ(Shell("cd " + NativeOf(folder) + " && 7z a -tzip u.zip 'Caf\xC3\xA9.txt'"), 0);
-    OpenFile(folder.File("u.zip"));
-    ASSERT_EQ(host.items.size(), 1u);
-    EXPECT_EQ(host.items[0].name, "Caf\xE9.txt");
-    EXPECT_EQ(Extract(0).decoded.bytes, "cafe");
-}
-
 class PeerArchives : public ToolArchives {
 protected:
     std::string Peer(const std::string& name) {

@@ -112,11 +112,11 @@ struct PromptCase {
 
 TEST_F(CommandTest, PromptTextNamesFileAndParameter) {
     const PromptCase cases[] = {
-        {"><setup.exe|/S", "Despu\xe9s de extraer, instalar: setup.exe S"},
-        {"><drivers\\Card.INF", "Despu\xe9s de extraer, ejecutar: Card.INF "},
-        {"><docs\\|", "Despu\xe9s de extraer, instalar: docs "},
-        {"><run.bat|C:one:two/three", "Despu\xe9s de extraer, instalar: run.bat three"},
-        {"><", "Despu\xe9s de extraer, instalar: Dest "},
+        {"><setup.exe|/S", "Despu\xc3\xa9s de extraer, instalar: setup.exe S"},
+        {"><drivers\\Card.INF", "Despu\xc3\xa9s de extraer, ejecutar: Card.INF "},
+        {"><docs\\|", "Despu\xc3\xa9s de extraer, instalar: docs "},
+        {"><run.bat|C:one:two/three", "Despu\xc3\xa9s de extraer, instalar: run.bat three"},
+        {"><", "Despu\xc3\xa9s de extraer, instalar: Dest "},
     };
     for (const PromptCase& c : cases) {
         Configure(c.command, "C:\\Dest");

@@ -100,21 +100,66 @@ TEST_F(ReadingTheDirectory, NamesFromDosHostsAreConvertedFromTheOemCodePage) {
     zip.entries = {dos, ntfs, unix};
     Open(zip);
     ReadDirectory();
-    EXPECT_EQ(ListedNames(),
-              (std::vector<std::string>{"caf\xE9.txt", "ni\xF1o.txt", "caf\x82.raw"}));
+    // The last is in the ANSI code page: 0x82 is a low quotation mark.
+    EXPECT_EQ(ListedNames(), (std::vector<std::string>{"caf\xC3\xA9.txt", "ni\xC3\xB1o.txt",
+                                                       "caf\xE2\x80\x9A.raw"}));
 }
 
-TEST_F(ReadingTheDirectory, Utf8NamesBecomeAnsiWithUnderscoreForTheRest) {
-    ZipBuilder zip;
-    ZipEntrySpec cafe = Entry("Caf\xC3\xA9.txt");
-    cafe.flags = kEntryUtf8Name;
-    cafe.host = 0;                // bit 11 wins over the OEM rule
-    ZipEntrySpec kanji = Entry("\xE6\xBC\xA2-\xE2\x82\xAC.txt");
-    kanji.flags = kEntryUtf8Name;
-    zip.entries = {cafe, kanji};
-    Open(zip);
-    ReadDirectory();
-    EXPECT_EQ(ListedNames(), (std::vector<std::string>{"Caf\xE9.txt", "_-\x80.txt"}));
+// Where a name comes from: the UTF-8 flag, Info-ZIP's Unicode path field
+// when its CRC belongs to the stored name, UTF-8 from a Unix host, or the
+// code page of the host. Names that are not well-formed UTF-8 keep a "?"
+// for every bad byte, which no entry name may hold.
+TEST_F(ReadingTheDirectory, NamesComeFromTheFlagTheUnicodeFieldOrTheCodePage) {
+    const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E/\xE3\x83\x95.txt";
+    const std::string greek =
+        "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1/\xF0\x9F\x98\x80.txt";
+    const std::string dosName = "caf\x82.txt";    // "café" in code page 437
+    struct Case {
+        const char* what;
+        std::string stored;
+        uint16_t flags;
+        uint8_t host;
+        std::string extra;
+        std::string listed;
+    };
+    const Case cases[] = {
+        {"flagged", japanese, kEntryUtf8Name, 0, "",
+         "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\\\xE3\x83\x95.txt"},
+        {"field", dosName, 0, 0, UnicodePathField(greek, dosName),
+         "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1\\\xF0\x9F\x98\x80.txt"},
+        {"field after another field", dosName, 0, 0,
+         std::string("UT\x05\0\x01\0\0\0\0", 9) + UnicodePathField(greek, dosName),
+         "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1\\\xF0\x9F\x98\x80.txt"},
+        {"field of a renamed entry", dosName, 0, 0, UnicodePathField(greek, "old.txt"),
+         "caf\xC3\xA9.txt"},
+        {"field of another version", dosName, 0, 0, UnicodePathField(greek, dosName, 2),
+         "caf\xC3\xA9.txt"},
+        {"field cut short", dosName, 0, 0, UnicodePathField(greek, dosName).substr(0, 12),
+         "caf\xC3\xA9.txt"},
+        {"flag before field", japanese, kEntryUtf8Name, 0, UnicodePathField(greek, japanese),
+         "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\\\xE3\x83\x95.txt"},
+        {"UTF-8 from Unix", "\xD0\x9A\xD0\xB8/r\xC3\xA9.txt", 0, 3, "",
+         "\xD0\x9A\xD0\xB8\\r\xC3\xA9.txt"},
+        {"ANSI from Unix", "caf\xE9.txt", 0, 3, "", "caf\xC3\xA9.txt"},
+        {"flagged, overlong slash", "a\xC0\xAF" "b.txt", kEntryUtf8Name, 0, "", "a??b.txt"},
+        {"flagged, surrogate", "\xED\xA0\x80.txt", kEntryUtf8Name, 0, "", "???.txt"},
+        {"flagged, cut sequence", "x\xE6\x97", kEntryUtf8Name, 0, "", "x??"},
+        {"field, not UTF-8", dosName, 0, 0, UnicodePathField("\xFF" "a.txt", dosName), "?a.txt"},
+    };
+    for (const Case& c : cases) {
+        ResetVars(system, host);
+        host.items.clear();
+        ZipBuilder zip;
+        ZipEntrySpec e = Entry(c.stored);
+        e.flags = c.flags;
+        e.host = c.host;
+        e.extra = c.extra;
+        zip.entries = {e, Entry("next.txt", "next")};
+        Open(zip);
+        ReadDirectory();
+        EXPECT_EQ(ListedNames(), (std::vector<std::string>{c.listed, "next.txt"})) << c.what;
+        EXPECT_EQ(EntryData(1), "next") << c.what;
+    }
 }
 
 TEST_F(ReadingTheDirectory, DamagedDirectoriesAreCorrupt) {

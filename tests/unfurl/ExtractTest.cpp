@@ -187,7 +187,7 @@ TEST_F(ExtractingEntries, UnknownMethodIsReportedAndTheRunGoesOn) {
     zip.entries[0].method = 12;
     Load(zip);
     EXPECT_FALSE(ExtractRun());
-    EXPECT_EQ(MessageTexts(), Names{"Tipo de compresi\xf3n desconocida"});
+    EXPECT_EQ(MessageTexts(), Names{"Tipo de compresi\xc3\xb3n desconocida"});
     EXPECT_TRUE(host.messages[0].owned);
     EXPECT_EQ(host.messages[0].caption, "Error...");
     EXPECT_FALSE(OutExists("odd.bin"));
@@ -469,7 +469,7 @@ TEST(EntryNames, NamesWindowsCannotHoldAreRefused) {
         {"aux.c", false},      {"NUL", false},          {"nul.txt", false},
         {"NuL", false},        {"COM1", false},         {"com9.log", false},
         {"LPT1", false},       {"lpt9", false},         {"Lpt5.txt", false},
-        {"COM\xb9", false},    {"lpt\xb2.txt", false},  {"COM\xb3", false},
+        {"COM\xc2\xb9", false}, {"lpt\xc2\xb2.txt", false}, {"COM\xc2\xb3", false},
         {"NUL .txt", false},   {"con  ", false},        {"dir\\PRN.txt", false},
         {"dir/aux/x.txt", false}, {"a\\b\\com4", false},
         {"trail.", false},     {"dir.\\x", false},      {"space ", false},
@@ -482,7 +482,8 @@ TEST(EntryNames, NamesWindowsCannotHoldAreRefused) {
         {"COM10", true},       {"COM0", true},          {"LPT", true},
         {"com.txt", true},     {"auxiliary.c", true},   {"nul2.txt", true},
         {".hidden", true},     {"a\\.\\b", true},       {"dir\\", true},
-        {"dir/sub/", true},    {"x. y", true},          {"caf\xe9.txt", true},
+        {"dir/sub/", true},    {"x. y", true},          {"caf\xc3\xa9.txt", true},
+        {"COM\xc2\xb4", true},  {"COM\xc2\xb9x", true},
         {"bad!pipe.txt", true}, {"plus+sign", true},
     };
     for (const Case& c : cases)
@@ -516,6 +517,89 @@ TEST_F(ExtractingEntries, ReservedAndUnfitNamesAreRefusedAndTheRunGoesOn) {
         found.push_back(file.path().filename().string());
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::string>{"dir", "first.txt", "last.txt"}));
+}
+
+// Look-alikes of ".", "/", "\" and ":" that a best-fit conversion to a
+// code page turns into the real ones. Held as UTF-8 and given to the system
+// whole they are ordinary characters: every name built from them is
+// extracted inside the destination under exactly its own name.
+TEST_F(ExtractingEntries, LookAlikesOfDotsAndSeparatorsStayInside) {
+    const char* const dots[] = {"\xEF\xBC\x8E", "\xE2\x80\xA4", "\xEF\xB9\x92", "\xE3\x80\x82"};
+    const char* const separators[] = {"\xEF\xBC\x8F", "\xEF\xBC\xBC", "\xE2\x88\x95",
+                                      "\xE2\x81\x84", "\xEF\xB9\xA8", "\xE2\xA7\xB5",
+                                      "\xEF\xBC\x9A"};
+    Names names;
+    for (const char* dot : dots)
+        for (const char* separator : separators) {
+            std::string up = std::string(dot) + dot + separator;
+            names.push_back(up + up + "escape.txt");
+            names.push_back("sub/" + up + "x.txt");
+            names.push_back(std::string("C") + separator + "root.txt");
+            names.push_back(up + dot + "\xE2\x80\xA5" + separator + "y.txt");
+        }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    ZipBuilder zip;
+    for (const std::string& name : names) {
+        zip.entries.push_back(Stored(name, "data of " + name));
+        zip.entries.back().flags = kEntryUtf8Name;
+    }
+    Load(zip);
+    EXPECT_TRUE(ExtractRun());
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
+    for (const std::string& name : names)
+        EXPECT_EQ(Out(name), "data of " + name) << name;
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(temp.Native()))
+        if (entry.is_regular_file()) {
+            ++files;
+            EXPECT_EQ(*entry.path().lexically_relative(temp.Native()).begin(), fs::path(out));
+        }
+    EXPECT_EQ(files, names.size());
+}
+
+// Bytes that are not UTF-8 under the UTF-8 flag or in the Unicode path
+// field: overlong forms of ".", "/" and "\", surrogates, code points past
+// U+10FFFF, stray and cut sequences. Each such entry is refused by name
+// and nothing is written for it; the entries around it are extracted.
+TEST_F(ExtractingEntries, NamesThatAreNotUtf8AreRefused) {
+    const char* const bad[] = {"\xC0\xAE",         "\xC0\xAF",         "\xC1\x9C",
+                               "\xE0\x80\xAF",     "\xF0\x80\x80\xAE", "\xED\xA0\x80",
+                               "\xED\xBF\xBF",     "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
+                               "\x80",             "\xFF",             "\xE6\x97"};
+    int number = 0;
+    for (const char* sequence : bad)
+        for (bool inField : {false, true}) {
+            for (const std::string& name : {std::string(sequence) + sequence + "escape.txt",
+                                            std::string("..") + sequence + "x.txt",
+                                            std::string("d/") + sequence})
+            {
+                NextCase(++number);
+                ZipBuilder zip;
+                zip.entries.push_back(Stored("before.txt", "1"));
+                ZipEntrySpec e = Stored(inField ? "stored.txt" : name, "hostile");
+                if (inField) {
+                    e.host = 0;
+                    e.extra = UnicodePathField(name, "stored.txt");
+                } else {
+                    e.flags = kEntryUtf8Name;
+                }
+                zip.entries.push_back(e);
+                zip.entries.push_back(Stored("after.txt", "2"));
+                Load(zip);
+                EXPECT_FALSE(ExtractRun()) << number;
+                ASSERT_EQ(host.items.size(), 3u) << number;
+                const std::string& listed = host.items[1].name;
+                EXPECT_NE(listed.find('?'), std::string::npos) << number;
+                EXPECT_EQ(host.Selected(), Names{listed}) << number;
+                EXPECT_EQ(MessageTexts(), Names{"Error en directorio " + listed}) << number;
+                EXPECT_EQ(Out("before.txt") + Out("after.txt"), "12") << number;
+                size_t files = 0;
+                for (const auto& entry : fs::recursive_directory_iterator(temp.Native()))
+                    files += entry.is_regular_file() ? 1 : 0;
+                EXPECT_EQ(files, 2u * static_cast<size_t>(number)) << number;
+            }
+        }
 }
 
 }  // namespace

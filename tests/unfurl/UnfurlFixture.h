@@ -156,8 +156,9 @@ public:
                             std::string& data) override {
         return registry.Query(root, key, value, data);
     }
-    std::string OemToAnsi(const std::string& t) override { return Real().OemToAnsi(t); }
-    std::string Utf8ToAnsi(const std::string& t) override { return Real().Utf8ToAnsi(t); }
+    std::string ToUtf8(const std::string& t, CodePage from) override {
+        return Real().ToUtf8(t, from);
+    }
 
     // --- Start-up, starting the command and the clean-up after it ---
     void SetEnvironmentValue(const std::string& n, const std::string& v) override {

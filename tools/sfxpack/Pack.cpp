@@ -238,14 +238,16 @@ const char* MethodName(uint16_t method) {
 }  // namespace
 
 std::string CorePathOf(const std::string& native) {
+    fs::path absolute = fs::absolute(fs::u8path(native));
 #ifdef _WIN32
-    return fs::absolute(native).string();
+    std::u8string u8 = absolute.u8string();
+    return std::string(u8.begin(), u8.end());
 #else
-    std::string p = fs::absolute(native).lexically_normal().string();
+    std::string p = absolute.lexically_normal().string();
     for (char& c : p)
         if (c == '/')
             c = '\\';
-    return PlatformSfxSystem().Utf8ToAnsi("Z:" + p);
+    return "Z:" + p;
 #endif
 }
 

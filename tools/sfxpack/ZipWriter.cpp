@@ -80,10 +80,12 @@ std::string Encrypt(const std::string& data, const std::string& password, uint32
     return plain;
 }
 
+// A name of bytes that are not UTF-8 (a Linux file name in Latin-1) goes
+// without the flag, to be read in the ANSI code page.
 bool NeedsUtf8Flag(const std::string& name) {
     for (char c : name)
         if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
+            return IsValidUtf8(name);
     return false;
 }
 

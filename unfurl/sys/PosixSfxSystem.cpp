@@ -1,7 +1,8 @@
 // unfurl's system seam on Linux and other POSIX hosts. Windows paths from
-// the core lose their drive letter and get slashes; names go from the ANSI
-// code page to UTF-8. ANSI_CODEPAGE and OEM_CODEPAGE choose the code pages
-// (default 1252 and 437). There is no registry here: every query fails.
+// the core lose their drive letter and get slashes; names are UTF-8 on both
+// sides. ANSI_CODEPAGE and OEM_CODEPAGE choose the code pages text without
+// UTF-8 is read in (default 1252 and 437). There is no registry here: every
+// query fails.
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -24,32 +25,13 @@
 
 namespace {
 
-int CodePage(const char* variable, int fallback) {
+int CodePageFrom(const char* variable, int fallback) {
     const char* value = std::getenv(variable);
     int number = value != nullptr ? std::atoi(value) : 0;
     return number > 1 ? number : fallback;
 }
 
 std::string CodePageName(int codePage) { return "CP" + std::to_string(codePage); }
-
-// Converts one character's bytes; false when the target cannot hold it.
-bool ConvertOne(const std::string& from, const std::string& to, const std::string& in,
-                std::string& out) {
-    iconv_t cd = iconv_open(to.c_str(), from.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return false;
-    char buffer[16];
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    char* dst = buffer;
-    size_t dstLeft = sizeof buffer;
-    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    if (rc == static_cast<size_t>(-1) || srcLeft != 0 || rc > 0)
-        return false;
-    out.assign(buffer, dst - buffer);
-    return true;
-}
 
 // A whole text from one character set to another; a byte that does not
 // convert becomes "?".
@@ -112,56 +94,8 @@ std::string HostPathsIn(const std::string& text) {
     return out;
 }
 
-// Length of the UTF-8 sequence starting with this byte; 0 when invalid.
-size_t Utf8Length(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if ((lead & 0xE0) == 0xC0)
-        return 2;
-    if ((lead & 0xF0) == 0xE0)
-        return 3;
-    if ((lead & 0xF8) == 0xF0)
-        return 4;
-    return 0;
-}
-
-std::string Utf8To(const std::string& text, int codePage, char unmappable) {
-    std::string out;
-    for (size_t i = 0; i < text.size();) {
-        size_t n = Utf8Length(static_cast<unsigned char>(text[i]));
-        if (n == 0 || i + n > text.size()) {
-            out += unmappable;
-            ++i;
-            continue;
-        }
-        std::string converted;
-        if (n == 1)
-            converted = text.substr(i, 1);
-        else if (!ConvertOne("UTF-8", CodePageName(codePage), text.substr(i, n), converted))
-            converted = std::string(1, unmappable);
-        out += converted;
-        i += n;
-    }
-    return out;
-}
-
-std::string ToUtf8(const std::string& text, int codePage) {
-    std::string out;
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) < 0x80) {
-            out += c;
-            continue;
-        }
-        std::string converted;
-        out += ConvertOne(CodePageName(codePage), "UTF-8", std::string(1, c), converted)
-                   ? converted
-                   : std::string("?");
-    }
-    return out;
-}
-
-int AnsiCodePage() { return CodePage("ANSI_CODEPAGE", 1252); }
-int OemCodePage() { return CodePage("OEM_CODEPAGE", 437); }
+int AnsiCodePage() { return CodePageFrom("ANSI_CODEPAGE", 1252); }
+int OemCodePage() { return CodePageFrom("OEM_CODEPAGE", 437); }
 
 std::string NativePath(const std::string& path) {
     std::string p = path;
@@ -170,11 +104,11 @@ std::string NativePath(const std::string& path) {
     for (char& c : p)
         if (c == '\\')
             c = '/';
-    return ToUtf8(p, AnsiCodePage());
+    return p;
 }
 
 std::string CorePath(const std::string& native) {
-    std::string p = Utf8To(native, AnsiCodePage(), '_');
+    std::string p = native;
     for (char& c : p)
         if (c == '/')
             c = '\\';
@@ -329,11 +263,9 @@ public:
                             std::string&) override {
         return false;
     }
-    std::string OemToAnsi(const std::string& text) override {
-        return Utf8To(ToUtf8(text, OemCodePage()), AnsiCodePage(), '_');
-    }
-    std::string Utf8ToAnsi(const std::string& text) override {
-        return Utf8To(text, AnsiCodePage(), '_');
+    std::string ToUtf8(const std::string& text, CodePage from) override {
+        int page = from == CodePage::Oem ? OemCodePage() : AnsiCodePage();
+        return ConvertText(CodePageName(page), "UTF-8", text);
     }
 
     // --- Start-up, starting the command and the clean-up after it ---
@@ -420,7 +352,7 @@ public:
 
     std::string ConsoleText(const std::string& text) override {
         static const std::string terminal = TerminalCodeset();
-        return ConvertText(CodePageName(AnsiCodePage()), terminal, HostPathsIn(text));
+        return ConvertText("UTF-8", terminal, HostPathsIn(text));
     }
 
 private:
@@ -452,7 +384,7 @@ private:
         }
         if (!found)
             return false;
-        value = found[0] == '/' ? CorePath(found) : Utf8To(found, AnsiCodePage(), '_');
+        value = found[0] == '/' ? CorePath(found) : std::string(found);
         return true;
     }
 };

@@ -1,6 +1,6 @@
 // unfurl's system seam: files, attributes, environment, current folder,
 // registry and code-page conversion. Paths are Windows paths and text is
-// bytes in the ANSI code page; each implementation maps both at its boundary.
+// UTF-8; each implementation maps both at its boundary.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +31,10 @@ public:
 // Registry roots the stub can read a destination from.
 enum class RegistryRoot { CurrentUser, LocalMachine, Users };
 
+// The code pages of the system that names and header texts without UTF-8
+// come in.
+enum class CodePage { Ansi, Oem };
+
 class SfxSystem {
 public:
     virtual ~SfxSystem() = default;
@@ -50,14 +54,13 @@ public:
     // Absolute form of a path; empty on failure.
     virtual std::string FullPath(const std::string& path) = 0;
 
-    // A value's bytes (its terminating zero included when it has one).
+    // A value's bytes (its terminating zero included when it has one); text
+    // values in UTF-8.
     virtual bool QueryRegistryValue(RegistryRoot root, const std::string& key,
                                     const std::string& value, std::string& data) = 0;
 
-    // Names from the OEM code page, and from UTF-8 (unmappable becomes "_"),
-    // to the ANSI code page.
-    virtual std::string OemToAnsi(const std::string& text) = 0;
-    virtual std::string Utf8ToAnsi(const std::string& text) = 0;
+    // Text in one of the system's code pages as UTF-8.
+    virtual std::string ToUtf8(const std::string& text, CodePage from) = 0;
 
     // --- Start-up, starting the command and the clean-up after it ---
     // Sets an environment variable of this process (children inherit it).
@@ -111,10 +114,15 @@ public:
         return false;
     }
 
-    // A text of the core (ANSI, paths in Windows form) as a console tool
+    // A text of the core (UTF-8, paths in Windows form) as a console tool
     // shows it: paths as the host writes them, characters in the encoding
     // of the user's terminal.
     virtual std::string ConsoleText(const std::string& text) { return text; }
+    // UTF-8 from a command line as the ANSI code page holds it, for what
+    // an archive keeps in that code page (header texts, passwords);
+    // unmappable characters become "_". Where command lines are bytes
+    // already (POSIX) they stay as they are.
+    virtual std::string ToAnsi(const std::string& text) { return text; }
 };
 
 // The implementation for the platform this build runs on.

@@ -1,4 +1,5 @@
-// unfurl's system seam on Windows: the ANSI functions of the Win32 API.
+// unfurl's system seam on Windows: the wide functions of the Win32 API, with
+// the core's UTF-8 converted at each call.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "sys/SfxSystem.h"
+#include "sys/WideText.h"
 
 namespace {
 
@@ -91,91 +93,110 @@ HKEY RootKey(RegistryRoot root) {
     return HKEY_CURRENT_USER;
 }
 
+// A folder or file name a call fills in, up to MAX_PATH units, as UTF-8;
+// empty when the call failed or the buffer was too small.
+template <typename Call>
+std::string FilledName(Call call) {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD n = call(buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Utf8Of(buffer) : std::string();
+}
+
 class Win32SfxSystem : public SfxSystem {
 public:
     std::unique_ptr<SfxFile> OpenRead(const std::string& path) override {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        return h == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(h);
+        return Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     }
     std::unique_ptr<SfxFile> CreateWrite(const std::string& path) override {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        return h == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(h);
+        return Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     }
     bool PathExists(const std::string& path) override {
-        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return Attributes(path) != INVALID_FILE_ATTRIBUTES;
     }
     bool FolderExists(const std::string& path) override {
-        DWORD attributes = GetFileAttributesA(path.c_str());
+        DWORD attributes = Attributes(path);
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
     std::string ExpandEnvironment(const std::string& text) override {
-        std::vector<char> buffer(kPathBufferSize, '\0');
-        DWORD n = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), kPathBufferSize - 1);
+        wchar_t buffer[kPathBufferSize] = {};
+        DWORD n = ExpandEnvironmentStringsW(WideText(text), buffer, kPathBufferSize - 1);
         if (n == 0 || n > kPathBufferSize - 1)
             return std::string();
-        return std::string(buffer.data());
+        return Utf8Of(buffer);
     }
     std::string CurrentDirectory() override {
-        char buffer[MAX_PATH] = {};
-        DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
-        return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+        return FilledName([](wchar_t* b, DWORD size) { return GetCurrentDirectoryW(size, b); });
     }
     std::string FullPath(const std::string& path) override {
-        char buffer[kPathBufferSize] = {};
-        DWORD n = GetFullPathNameA(path.c_str(), kPathBufferSize, buffer, nullptr);
-        return n > 0 && n < kPathBufferSize ? std::string(buffer, n) : std::string();
+        wchar_t buffer[kPathBufferSize] = {};
+        DWORD n = GetFullPathNameW(WideText(path), kPathBufferSize, buffer, nullptr);
+        return n > 0 && n < kPathBufferSize ? Utf8Of(buffer) : std::string();
     }
+    // Text values come back as UTF-8 with their zero; others as they are.
     bool QueryRegistryValue(RegistryRoot root, const std::string& key, const std::string& value,
                             std::string& data) override {
         RegKey opened;
-        if (RegOpenKeyA(RootKey(root), key.c_str(), opened.Out()) != ERROR_SUCCESS)
+        if (RegOpenKeyW(RootKey(root), WideText(key), opened.Out()) != ERROR_SUCCESS)
             return false;
-        BYTE buffer[kPathBufferSize] = {};
-        DWORD size = sizeof buffer;
-        if (RegQueryValueExA(opened.Get(), value.empty() ? nullptr : value.c_str(), nullptr,
-                             nullptr, buffer, &size) != ERROR_SUCCESS)
+        wchar_t buffer[kPathBufferSize] = {};
+        DWORD size = sizeof buffer, type = 0;
+        if (RegQueryValueExW(opened.Get(), value.empty() ? nullptr : WideText(value).get(),
+                             nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                             &size) != ERROR_SUCCESS)
             return false;
-        data.assign(reinterpret_cast<const char*>(buffer), size);
+        if (type == REG_SZ || type == REG_EXPAND_SZ)
+            data = Utf8Of(buffer, static_cast<int>(size / sizeof(wchar_t)));
+        else
+            data.assign(reinterpret_cast<const char*>(buffer), size);
         return true;
     }
-    std::string OemToAnsi(const std::string& text) override {
-        std::string out = text;
-        if (!out.empty())
-            OemToCharBuffA(text.data(), out.data(), static_cast<DWORD>(out.size()));
-        return out;
-    }
-    std::string Utf8ToAnsi(const std::string& text) override {
-        return Recode(text, CP_UTF8, CP_ACP, "_");
+    std::string ToUtf8(const std::string& text, CodePage from) override {
+        if (text.empty())
+            return text;
+        UINT page = from == CodePage::Oem ? CP_OEMCP : CP_ACP;
+        int units = MultiByteToWideChar(page, 0, text.data(), static_cast<int>(text.size()),
+                                        nullptr, 0);
+        std::vector<wchar_t> chars(static_cast<size_t>(units) + 1);
+        MultiByteToWideChar(page, 0, text.data(), static_cast<int>(text.size()), chars.data(),
+                            units);
+        return Utf8Of(chars.data(), units);
     }
 
     // --- Start-up, starting the command and the clean-up after it ---
     void SetEnvironmentValue(const std::string& name, const std::string& value) override {
-        SetEnvironmentVariableA(name.c_str(), value.c_str());
+        SetEnvironmentVariableW(WideText(name), WideText(value));
     }
     uint32_t TickCount() override { return GetTickCount(); }
     bool ChangeDirectory(const std::string& path) override {
-        return SetCurrentDirectoryA(path.c_str()) != 0;
+        return SetCurrentDirectoryW(WideText(path)) != 0;
     }
-    // The buffer is the path's own length, as the short form never grows.
     std::string ShortPath(const std::string& path) override {
-        std::vector<char> buffer(path.begin(), path.end());
-        buffer.push_back('\0');
-        DWORD n = GetShortPathNameA(path.c_str(), buffer.data(), static_cast<DWORD>(path.size()));
-        if (n == 0 || n >= path.size())
-            return std::string();
-        return std::string(buffer.data());
+        wchar_t buffer[kPathBufferSize] = {};
+        DWORD n = GetShortPathNameW(WideText(path), buffer, kPathBufferSize);
+        return n > 0 && n < kPathBufferSize ? Utf8Of(buffer) : std::string();
     }
     int ShellOpen(const std::string& file, const std::string& parameters,
                   const std::string& folder) override {
-        HINSTANCE code = ShellExecuteA(nullptr, "open", file.c_str(),
-                                       parameters.empty() ? nullptr : parameters.c_str(),
-                                       folder.empty() ? nullptr : folder.c_str(), SW_SHOW);
+        WideText wideParameters(parameters), wideFolder(folder);
+        HINSTANCE code = ShellExecuteW(nullptr, L"open", WideText(file),
+                                       parameters.empty() ? nullptr : wideParameters.get(),
+                                       folder.empty() ? nullptr : wideFolder.get(),
+                                       SW_SHOW);
         return static_cast<int>(reinterpret_cast<INT_PTR>(code));
     }
+    // Started and left to run; the handles the start gives are not kept.
     int StartCommandLine(const std::string& commandLine) override {
-        return static_cast<int>(WinExec(commandLine.c_str(), SW_SHOW));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOW;
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(nullptr, WideText(commandLine), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &started))
+            return 0;
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+        return kStarted;
     }
     bool IsNtPlatform() override {
         OSVERSIONINFOA info{};
@@ -183,81 +204,96 @@ public:
         return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
     }
     std::string SystemProgramFolder() override {
-        char buffer[MAX_PATH] = {};
-        UINT n = IsNtPlatform() ? GetSystemDirectoryA(buffer, MAX_PATH)
-                                : GetWindowsDirectoryA(buffer, MAX_PATH);
-        return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+        if (IsNtPlatform())
+            return FilledName([](wchar_t* b, DWORD size) { return GetSystemDirectoryW(b, size); });
+        return FilledName([](wchar_t* b, DWORD size) { return GetWindowsDirectoryW(b, size); });
     }
     bool WriteRegistryText(RegistryRoot root, const std::string& key, const std::string& value,
                            const std::string& text) override {
         RegKey created;
-        if (RegCreateKeyA(RootKey(root), key.c_str(), created.Out()) != ERROR_SUCCESS)
+        if (RegCreateKeyW(RootKey(root), WideText(key), created.Out()) != ERROR_SUCCESS)
             return false;
-        return RegSetValueExA(created.Get(), value.c_str(), 0, REG_SZ,
-                              reinterpret_cast<const BYTE*>(text.c_str()),
-                              static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+        WideText wide(text);
+        return RegSetValueExW(created.Get(), WideText(value), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(wide.get()),
+                              static_cast<DWORD>((lstrlenW(wide) + 1) * sizeof(wchar_t))) ==
+               ERROR_SUCCESS;
     }
     // --- end of start-up and command block ---
 
     // Extraction and volumes.
     bool CreateFolder(const std::string& path) override {
-        return CreateDirectoryA(path.c_str(), nullptr) != 0;
+        return CreateDirectoryW(WideText(path), nullptr) != 0;
     }
-    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+    bool RemoveFile(const std::string& path) override { return DeleteFileW(WideText(path)) != 0; }
     bool RemoveEmptyFolder(const std::string& path) override {
-        return RemoveDirectoryA(path.c_str()) != 0;
+        return RemoveDirectoryW(WideText(path)) != 0;
     }
     // The system deletes the file when its handle closes, even when the
     // process ends without closing it.
     std::unique_ptr<SfxFile> CreateTemporary(const std::string& path) override {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        return h == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(h);
+        return Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
     }
     std::string TempFileName(const std::string& folder, const std::string& prefix) override {
-        char buffer[MAX_PATH] = {};
-        if (GetTempFileNameA(folder.c_str(), prefix.c_str(), 0, buffer) == 0)
+        wchar_t buffer[MAX_PATH] = {};
+        if (GetTempFileNameW(WideText(folder), WideText(prefix), 0, buffer) == 0)
             return std::string();
-        return std::string(buffer);
+        return Utf8Of(buffer);
     }
-    unsigned DriveType(const std::string& root) override { return GetDriveTypeA(root.c_str()); }
+    unsigned DriveType(const std::string& root) override { return GetDriveTypeW(WideText(root)); }
     bool VolumeLabel(const std::string& root, std::string& label) override {
-        char buffer[MAX_PATH] = {};
-        if (!GetVolumeInformationA(root.c_str(), buffer, MAX_PATH, nullptr, nullptr, nullptr,
+        wchar_t buffer[MAX_PATH] = {};
+        if (!GetVolumeInformationW(WideText(root), buffer, MAX_PATH, nullptr, nullptr, nullptr,
                                    nullptr, 0))
             return false;
-        label = buffer;
+        label = Utf8Of(buffer);
         return true;
     }
 
 #ifndef UNFURL_STUB
-    // A console shows its own code page; a file or pipe gets ANSI. The stub
-    // has no console, so it leaves this out.
+    // A console shows its own code page; a file or pipe gets UTF-8. The
+    // stub has no console, so it leaves this out.
     std::string ConsoleText(const std::string& text) override {
         UINT console = GetConsoleOutputCP();
-        if (console == 0 || console == GetACP() ||
-            GetFileType(GetStdHandle(STD_ERROR_HANDLE)) != FILE_TYPE_CHAR)
+        if (console == 0 || GetFileType(GetStdHandle(STD_ERROR_HANDLE)) != FILE_TYPE_CHAR)
             return text;
-        return Recode(text, CP_ACP, console, nullptr);
+        return FromUtf8(text, console);
     }
+    std::string ToAnsi(const std::string& text) override { return FromUtf8(text, CP_ACP); }
 #endif
 
 private:
-    // Text from one code page to another through UTF-16; characters the
-    // target lacks become 'missing' (the system's default when null).
-    static std::string Recode(const std::string& text, UINT from, UINT to, const char* missing) {
-        if (text.empty())
+    static constexpr int kStarted = 33;
+
+    static std::unique_ptr<SfxFile> Open(const std::string& path, DWORD access, DWORD share,
+                                         DWORD disposition, DWORD flags) {
+        HANDLE h = CreateFileW(WideText(path), access, share, nullptr, disposition, flags, nullptr);
+        return h == INVALID_HANDLE_VALUE ? nullptr : std::make_unique<Win32File>(h);
+    }
+    static DWORD Attributes(const std::string& path) {
+        return GetFileAttributesW(WideText(path));
+    }
+
+#ifndef UNFURL_STUB
+    // UTF-8 in a code page; characters it lacks become "_", never a
+    // look-alike.
+    static std::string FromUtf8(const std::string& text, UINT to) {
+        if (to == CP_ACP)
+            to = GetACP();
+        if (to == CP_UTF8)
             return text;
-        int wide = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
-        std::vector<wchar_t> chars(static_cast<size_t>(wide) + 1);
-        MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), chars.data(),
-                            wide);
-        int bytes = WideCharToMultiByte(to, 0, chars.data(), wide, nullptr, 0, missing, nullptr);
+        WideText wide(text);
+        DWORD flags = WC_NO_BEST_FIT_CHARS;
+        int bytes = WideCharToMultiByte(to, flags, wide, -1, nullptr, 0, "_", nullptr);
+        if (bytes <= 1)
+            return std::string();
         std::string out(static_cast<size_t>(bytes), '\0');
-        WideCharToMultiByte(to, 0, chars.data(), wide, out.data(), bytes, missing, nullptr);
+        WideCharToMultiByte(to, flags, wide, -1, out.data(), bytes, "_", nullptr);
+        out.pop_back();
         return out;
     }
+#endif
 };
 
 }  // namespace

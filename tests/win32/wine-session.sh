@@ -18,6 +18,16 @@ log="$state/session.log"
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 # Wine keeps its server's socket under TMPDIR: in the build tree, not /tmp.
 export TMPDIR="$build/tmp"
+# Session services are started through the 64-bit loader where there is
+# one: where 32-bit code runs under qemu, every 32-bit process costs about a
+# minute of CPU before it runs its first line.
+services_loader="$loader"
+for candidate in wine64 /usr/lib/wine/wine64; do
+    if command -v "$candidate" >/dev/null 2>&1; then
+        services_loader="$candidate"
+        break
+    fi
+done
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
 # Waits up to 'seconds' for a condition; the limit only ends a hung start.
@@ -96,7 +106,7 @@ start)
     setsid wineserver -p </dev/null >>"$log" 2>&1
     # The first Wine process starts the session's services; here, with
     # their output going to the log rather than to a test's.
-    DISPLAY="$display" setsid "$loader" cmd /c exit </dev/null >>"$log" 2>&1
+    DISPLAY="$display" setsid "$services_loader" cmd /c exit </dev/null >>"$log" 2>&1
     echo "wine-session: display $display, prefix $WINEPREFIX"
     ;;
 stop)

@@ -227,7 +227,8 @@ bool ForceFolders(const std::string& path) {
     std::string parent = DirectoryPart(folder);
     if (parent == folder)
         return true;
-    return ForceFolders(parent) && Vars.system->CreateFolder(folder);
+    return ForceFolders(parent) &&
+           Vars.system->CreateFolder(folder) == SfxSystem::FolderCreation::Created;
 }
 
 bool ExtractEntry(const std::string& targetPath, const EntryRecord& entry, bool& stop) {

@@ -70,14 +70,18 @@ std::string ReplaceTempMarkers(const std::string& spec) {
 }
 
 // The folder is made here, by a call that fails when the name is taken, so
-// a folder, link or junction someone else put there is never used.
+// a folder, link or junction someone else put there is never used. Any other
+// failure (a temporary folder that cannot be written) ends the search.
 void ChooseVolatileFolder() {
     std::string prefix = TempFolder() + kVolatilePrefix;
     bool canCreate = FolderExists(TempFolder());
     for (int i = 0; canCreate && i < kVolatileNameCount; ++i) {
         std::string digits = DecimalText(static_cast<uint32_t>(i), 5);
         std::string candidate = prefix + digits;
-        if (Vars.system->CreateFolder(candidate)) {
+        SfxSystem::FolderCreation made = Vars.system->CreateFolder(candidate);
+        if (made == SfxSystem::FolderCreation::Failed)
+            break;
+        if (made == SfxSystem::FolderCreation::Created) {
             Vars.Destination = IncludeTrailingBackslash(candidate);
             Vars.DestinationIsVolatile = true;
             Vars.VolatileFolderPath = Vars.Destination;

@@ -24,7 +24,7 @@ public:
     std::unique_ptr<SfxFile> CreateWrite(const std::string&) override {
         return std::make_unique<CountingFile>();
     }
-    bool CreateFolder(const std::string&) override { return true; }
+    FolderCreation CreateFolder(const std::string&) override { return FolderCreation::Created; }
     bool RemoveFile(const std::string&) override { return true; }
     std::unique_ptr<SfxFile> CreateTemporary(const std::string&) override {
         return std::make_unique<MemoryFile>();

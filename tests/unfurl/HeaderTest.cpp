@@ -159,13 +159,28 @@ TEST_F(LoadingTheHeader, VolatileMarkerCreatesTheFirstNameNobodyHolds) {
     EXPECT_FALSE(std::filesystem::exists(temp.Native() + "/elsewhere"));
 }
 
-TEST_F(LoadingTheHeader, WithoutATemporaryFolderTheVolatileMarkerIsNotUsed) {
-    TempFolder temp;
-    system.temp = temp.Path() + "\\missing";
-    Load(WithDestination("<Volatile>"));
-    EXPECT_FALSE(Vars.DestinationIsVolatile);
-    EXPECT_EQ(Vars.Destination, temp.Path() + "\\missing\\sfx");
-    EXPECT_FALSE(temp.Exists("missing"));
+// A missing temporary folder is not tried; one that cannot be written is
+// tried once, not once per name.
+TEST_F(LoadingTheHeader, WhereNoFolderCanBeMadeTheVolatileMarkerIsNotUsed) {
+    struct Case {
+        const char* temp;
+        bool creationFails;
+        size_t attempts;
+    };
+    const Case cases[] = {{"missing", false, 0}, {"unwritable", true, 1}};
+    for (const Case& c : cases) {
+        ResetVars(system, host);
+        TempFolder temp;
+        temp.Write("unwritable/placeholder.txt", "");
+        system.temp = temp.Path() + "\\" + c.temp;
+        system.folderCreationFails = c.creationFails;
+        system.created.clear();
+        Load(WithDestination("<Volatile>"));
+        EXPECT_FALSE(Vars.DestinationIsVolatile) << c.temp;
+        EXPECT_EQ(Vars.Destination, system.temp + "\\sfx") << c.temp;
+        EXPECT_EQ(system.created.size(), c.attempts) << c.temp;
+        EXPECT_FALSE(temp.Exists("missing"));
+    }
 }
 
 TEST_F(LoadingTheHeader, ExpandEnvFlagExpandsCaptionMessageAndCommand) {

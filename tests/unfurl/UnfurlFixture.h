@@ -184,9 +184,10 @@ public:
     unsigned driveType = 0;           // 0: the real one
     std::deque<std::string> labels;   // one per query; the last one stays
     std::vector<std::string> driveQueries, opened, created;
-    bool CreateFolder(const std::string& p) override {
+    bool folderCreationFails = false;   // as in a folder that cannot be written
+    FolderCreation CreateFolder(const std::string& p) override {
         created.push_back(p);
-        return Real().CreateFolder(p);
+        return folderCreationFails ? FolderCreation::Failed : Real().CreateFolder(p);
     }
     std::shared_ptr<std::vector<std::string>> openTemporaries =
         std::make_shared<std::vector<std::string>>();

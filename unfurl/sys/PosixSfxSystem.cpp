@@ -305,8 +305,10 @@ public:
 
     // Extraction and volumes. Every folder counts as a fixed disk without
     // a label.
-    bool CreateFolder(const std::string& path) override {
-        return mkdir(NativePath(path).c_str(), 0777) == 0;
+    FolderCreation CreateFolder(const std::string& path) override {
+        if (mkdir(NativePath(path).c_str(), 0777) == 0)
+            return FolderCreation::Created;
+        return errno == EEXIST ? FolderCreation::NameTaken : FolderCreation::Failed;
     }
     bool RemoveFile(const std::string& path) override {
         return unlink(NativePath(path).c_str()) == 0;

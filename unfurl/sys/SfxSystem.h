@@ -89,8 +89,12 @@ public:
 
     // Extraction and volumes. The defaults fail, so a system that does not
     // provide them can still read archives.
-    // Creates one folder (its parent must exist).
-    virtual bool CreateFolder(const std::string& /*path*/) { return false; }
+    // Creates one folder (its parent must exist). NameTaken: something,
+    // a file, a folder or a link, holds the name already.
+    enum class FolderCreation { Created, NameTaken, Failed };
+    virtual FolderCreation CreateFolder(const std::string& /*path*/) {
+        return FolderCreation::Failed;
+    }
     virtual bool RemoveFile(const std::string& /*path*/) { return false; }
     // Removes a folder only when it is empty.
     virtual bool RemoveEmptyFolder(const std::string& /*path*/) { return false; }

@@ -222,8 +222,11 @@ public:
     // --- end of start-up and command block ---
 
     // Extraction and volumes.
-    bool CreateFolder(const std::string& path) override {
-        return CreateDirectoryW(WideText(path), nullptr) != 0;
+    FolderCreation CreateFolder(const std::string& path) override {
+        if (CreateDirectoryW(WideText(path), nullptr))
+            return FolderCreation::Created;
+        return GetLastError() == ERROR_ALREADY_EXISTS ? FolderCreation::NameTaken
+                                                      : FolderCreation::Failed;
     }
     bool RemoveFile(const std::string& path) override { return DeleteFileW(WideText(path)) != 0; }
     bool RemoveEmptyFolder(const std::string& path) override {

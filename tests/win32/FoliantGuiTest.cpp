@@ -444,7 +444,18 @@ TEST_F(FoliantWindows, RichTextBox1IsAHiddenRichEditControl) {
     EXPECT_EQ(GetParent(box), Main());
 }
 
-TEST_F(FoliantWindows, ClosingSavesTheBookName) {
+// When Windows ends the session the window may never be destroyed: the
+// settings are saved then too, and the program goes on until it is closed.
+TEST_F(FoliantWindows, EndingTheSessionAndClosingSaveTheBookName) {
+    fs::path ini = fs::path(dir->Path()) / "main.ini";
+    robot::SetText(Control(kIdText1), "Session Book");
+    EXPECT_TRUE(SendMessageA(Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    EXPECT_EQ(ReadFile(ini).find("BookName=Session Book\r\n"), std::string::npos)
+        << "the session may still go on";
+    SendMessageA(Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_NE(ReadFile(ini).find("BookName=Session Book\r\n"), std::string::npos) << ReadFile(ini);
+    ASSERT_TRUE(IsWindowVisible(Main()));
+
     robot::SetText(Control(kIdText1), "Closing Book");
     HWND close = robot::FindControl(Main(), kIdIClose);
     RECT r;
@@ -454,8 +465,7 @@ TEST_F(FoliantWindows, ClosingSavesTheBookName) {
     EXPECT_TRUE(IsWindowVisible(Main())) << "a press alone does not close";
     robot::MouseUp(close);
     EXPECT_EQ(program->Wait(robot::kStepTimeout), 0);
-    std::string ini = ReadFile(fs::path(dir->Path()) / "main.ini");
-    EXPECT_NE(ini.find("BookName=Closing Book\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ReadFile(ini).find("BookName=Closing Book\r\n"), std::string::npos) << ReadFile(ini);
 }
 
 // Without a usable main.ini the program names the file in one message,

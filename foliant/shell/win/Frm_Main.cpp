@@ -271,6 +271,13 @@ LRESULT Frm_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             DestroyWindow(hwnd_);
         }
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // Windows may end the process without destroying the window.
+        if (wParam)
+            OnUnload();
+        return 0;
     case WM_DESTROY:
         OnUnload();
         PostQuitMessage(0);

@@ -45,10 +45,29 @@ out="$results/$name.log"
 # hands Wine a fault without its trap number (Wine then says so); the
 # process hangs or dies, whatever it was running. A program that meets
 # either (the message, or eight minutes without a line, longer than any
-# wait a case makes for a window) is ended and run once more; its first log
-# is kept.
+# wait a case makes for a window, while the session's processes sit idle)
+# is ended and run once more; its first log is kept. On a loaded machine a
+# 32-bit process can spend that long starting, busy all the while, so
+# silence alone is not a hang.
 lost_trap="segv_handler Got unexpected trap -1"
 quiet_limit=480
+idle_window=120
+idle_ticks=500
+
+# CPU time, in clock ticks, of every process of this session (they carry
+# its WINEPREFIX), children and services included.
+session_ticks() {
+    total=0
+    for environ in /proc/[0-9]*/environ; do
+        grep -qzxF "WINEPREFIX=$WINEPREFIX" "$environ" 2>/dev/null || continue
+        stat="${environ%/environ}/stat"
+        # Fields after the command's closing parenthesis; utime and stime
+        # are the 12th and 13th of them.
+        set -- $(sed 's/.*) //' "$stat" 2>/dev/null)
+        [ $# -ge 13 ] && total=$((total + ${12} + ${13}))
+    done
+    echo "$total"
+}
 
 # One run. Every case is named as it starts, so a program that dies names
 # the case it died in; Wine's own errors go to the same file.
@@ -59,11 +78,25 @@ run_program() {
     pid=$!
     emulator_fault=""
     if [ -n "${WINE_UNDER_EMULATION:-}" ]; then
+        window_start=$(date +%s)
+        window_ticks=$(session_ticks)
+        idle=""
         while kill -0 "$pid" 2>/dev/null; do
+            now=$(date +%s)
+            if [ $((now - window_start)) -ge "$idle_window" ]; then
+                # A process that ended takes its ticks along: the sum
+                # falls, and that counts as activity.
+                ticks=$(session_ticks)
+                used=$((ticks - window_ticks))
+                idle=""
+                [ "$used" -ge 0 ] && [ "$used" -lt "$idle_ticks" ] && idle=1
+                window_start=$now
+                window_ticks=$ticks
+            fi
             if grep -q "$lost_trap" "$out"; then
                 emulator_fault="a fault without its trap number"
-            elif [ $(($(date +%s) - $(stat -c %Y "$out"))) -gt "$quiet_limit" ]; then
-                emulator_fault="no output for $quiet_limit s"
+            elif [ -n "$idle" ] && [ $((now - $(stat -c %Y "$out"))) -gt "$quiet_limit" ]; then
+                emulator_fault="no output for $quiet_limit s, its session idle"
             fi
             if [ -n "$emulator_fault" ]; then
                 kill -9 "$pid" 2>/dev/null

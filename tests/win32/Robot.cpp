@@ -1,6 +1,7 @@
 // The robot's window search, input and screenshots.
 #include "win32/Robot.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace robot {
@@ -170,6 +171,87 @@ std::vector<std::string> ListItems(HWND listBox) {
         items.push_back(AnsiFromListText(text, length));
     }
     return items;
+}
+
+namespace {
+
+std::wstring WideOf(const std::string& utf8) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Utf8Of(const std::wstring& wide) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+}  // namespace
+
+std::string Utf8Text(HWND window) {
+    int length = static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    LRESULT copied =
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return Utf8Of(text);
+}
+
+void SetUtf8Text(HWND window, const std::string& text) {
+    std::wstring wide = WideOf(text);
+    SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+std::vector<std::string> Utf8ListItems(HWND listBox) {
+    std::vector<std::string> items;
+    int count = static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        int length = static_cast<int>(SendMessageW(listBox, LB_GETTEXTLEN, i, 0));
+        std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        LRESULT copied =
+            SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+        items.push_back(Utf8Of(text));
+    }
+    return items;
+}
+
+void AddUtf8ListItem(HWND listBox, const std::string& text) {
+    std::wstring wide = WideOf(text);
+    SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+std::string TreeItemText(HWND tree, HTREEITEM item) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(tree, &owner);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                 owner);
+    if (!process)
+        return std::string();
+    constexpr size_t kChars = MAX_PATH;
+    auto* lent = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(TVITEMW) + 2 * kChars,
+                                                   MEM_COMMIT, PAGE_READWRITE));
+    std::wstring text(kChars, L'\0');
+    if (lent) {
+        TVITEMW request{};
+        request.mask = TVIF_TEXT;
+        request.hItem = item;
+        request.pszText = reinterpret_cast<wchar_t*>(lent + sizeof request);
+        request.cchTextMax = static_cast<int>(kChars);
+        if (!WriteProcessMemory(process, lent, &request, sizeof request, nullptr) ||
+            !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(lent)) ||
+            !ReadProcessMemory(process, lent + sizeof request, text.data(), 2 * kChars, nullptr))
+            text.clear();
+        VirtualFreeEx(process, lent, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    text.resize(std::min(text.find(L'\0'), text.size()));
+    return Utf8Of(text);
 }
 
 std::vector<int> ListSelection(HWND listBox) {

@@ -1,7 +1,6 @@
 // The robot's window search, input and screenshots.
 #include "win32/Robot.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace robot {
@@ -224,34 +223,6 @@ std::vector<std::string> Utf8ListItems(HWND listBox) {
 void AddUtf8ListItem(HWND listBox, const std::string& text) {
     std::wstring wide = WideOf(text);
     SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-}
-
-std::string TreeItemText(HWND tree, HTREEITEM item) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(tree, &owner);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 owner);
-    if (!process)
-        return std::string();
-    constexpr size_t kChars = MAX_PATH;
-    auto* lent = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(TVITEMW) + 2 * kChars,
-                                                   MEM_COMMIT, PAGE_READWRITE));
-    std::wstring text(kChars, L'\0');
-    if (lent) {
-        TVITEMW request{};
-        request.mask = TVIF_TEXT;
-        request.hItem = item;
-        request.pszText = reinterpret_cast<wchar_t*>(lent + sizeof request);
-        request.cchTextMax = static_cast<int>(kChars);
-        if (!WriteProcessMemory(process, lent, &request, sizeof request, nullptr) ||
-            !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(lent)) ||
-            !ReadProcessMemory(process, lent + sizeof request, text.data(), 2 * kChars, nullptr))
-            text.clear();
-        VirtualFreeEx(process, lent, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
-    text.resize(std::min(text.find(L'\0'), text.size()));
-    return Utf8Of(text);
 }
 
 std::vector<int> ListSelection(HWND listBox) {

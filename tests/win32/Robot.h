@@ -5,7 +5,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <chrono>
 #include <cstdint>
@@ -84,9 +83,6 @@ std::string Utf8Text(HWND window);
 void SetUtf8Text(HWND window, const std::string& text);
 std::vector<std::string> Utf8ListItems(HWND listBox);
 void AddUtf8ListItem(HWND listBox, const std::string& text);
-// The text of a tree view's item. Its buffer must lie in the control's own
-// process, so the robot borrows memory there.
-std::string TreeItemText(HWND tree, HTREEITEM item);
 
 std::vector<int> ListSelection(HWND listBox);
 void SelectOnly(HWND listBox, const std::vector<int>& indexes);

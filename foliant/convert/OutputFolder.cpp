@@ -7,13 +7,6 @@ namespace {
 
 constexpr int32_t kNumberedDigits = 4;
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 }  // namespace
 
 bool FixInput(System& sys, const std::string& bookName, size_t itemCount,
@@ -71,7 +64,7 @@ std::string PieceNumberText(int32_t pieceCount) {
 }
 
 bool PieceWriter::Taken(const std::string& name) const {
-    if (perFileMode_ && namesUsed_.count(LowerAscii(name)) != 0)
+    if (perFileMode_ && namesUsed_.count(sys_.FileNameKey(name)) != 0)
         return true;
     std::string path = runFolder_ + name;
     if (inputs_.empty() || !sys_.FileExists(path))
@@ -93,7 +86,7 @@ std::string PieceWriter::NextPieceName() const {
 bool PieceWriter::BeginPiece() {
     std::string name = NextPieceName();
     if (perFileMode_)
-        namesUsed_.insert(LowerAscii(name));
+        namesUsed_.insert(sys_.FileNameKey(name));
     piecePath_ = runFolder_ + name;
     std::unique_ptr<FileWriter> file = sys_.CreateForWriting(piecePath_);
     if (!file) {

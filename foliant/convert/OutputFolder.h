@@ -84,7 +84,7 @@ private:
     std::string runFolder_;
     bool perFileMode_;
     std::string bookName_;
-    std::set<std::string> namesUsed_;  // lower-cased, per-file mode
+    std::set<std::string> namesUsed_;  // per-file mode, by FileNameKey
     std::vector<std::string> inputs_;
     std::string mark_;
     std::string lineEnd_ = "\r\n";

@@ -101,6 +101,15 @@ public:
         }
         return FileExists(a);
     }
+    // A file name as the file system tells names apart: names with one key
+    // name one file in a folder. This fallback folds ASCII letters only.
+    virtual std::string FileNameKey(const std::string& name) {
+        std::string key = name;
+        for (char& c : key)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return key;
+    }
     // A path in the core's form as the user of this host writes it: for
     // messages.
     virtual std::string DisplayPath(const std::string& path) { return path; }

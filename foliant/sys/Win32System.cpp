@@ -288,6 +288,14 @@ public:
                ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
     }
 
+    // Windows ignores letter case in every script, not only in ASCII.
+    std::string FileNameKey(const std::string& name) override {
+        std::wstring wide = WideFromUtf8(name);
+        if (!wide.empty())
+            CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+        return Utf8FromWide(wide);
+    }
+
     // A console shows its own code page; a file or pipe gets ANSI.
     std::string TerminalText(const std::string& ansi) override {
         UINT console = GetConsoleOutputCP();

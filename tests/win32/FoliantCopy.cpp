@@ -24,6 +24,19 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     out << bytes;
 }
 
+std::string Utf8Of(const fs::path& path) {
+    std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::set<std::string> FileNamesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        names.insert(Utf8Of(it->path().filename()));
+    return names;
+}
+
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
     size_t at = text.find(from);
     if (at == std::string::npos)

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "support/TempFolder.h"
@@ -15,6 +16,10 @@ namespace foliant_e2e {
 std::string ScreenshotFolder();
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+// A path as UTF-8, whatever the ANSI code page holds.
+std::string Utf8Of(const std::filesystem::path& path);
+// The names of the files in 'folder', in UTF-8; none when it is missing.
+std::set<std::string> FileNamesIn(const std::filesystem::path& folder);
 
 // Replaces the first 'from' in 'text' by 'to'; the text must hold it.
 std::string Replace(std::string text, const std::string& from, const std::string& to);

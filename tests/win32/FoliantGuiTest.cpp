@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <vector>
 
 #include "controls/ButtonSkins.h"
@@ -17,6 +18,7 @@
 #include "shell/win/Frm_Main.h"
 #include "shell/win/PanelControls.h"
 #include "ui/Frm_Settings.h"
+#include "support/NamedDocuments.h"
 #include "support/TempFolder.h"
 #include "win32/FoliantCopy.h"
 #include "win32/Robot.h"
@@ -572,5 +574,135 @@ TEST(FoliantOpenFileDialog, TypedNamesAreAppendedAndTheChoiceIsStored) {
     EXPECT_NE(ini.find("InPutDir=" + picked.string() + "\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("OpenFilesFilterIndex=3\r\n"), std::string::npos) << ini;
 }
+
+// Answers the output folder browser with the last folder on drive C:, the
+// first drive of the tree. Its folders are listed by name, so a name in
+// Greek comes after the Latin names of Wine's own folders there. (Item
+// texts cannot be read from here where Wine runs under a CPU emulator, and
+// the tree's type-ahead search takes no Greek letters.)
+bool ChooseLastFolderOnDriveC(const robot::Process& program) {
+    HWND browse = robot::WaitForWindow(program.id(), "#32770", "", robot::kStepTimeout);
+    HWND tree = browse ? FindWindowExA(browse, nullptr, "SysTreeView32", nullptr) : nullptr;
+    if (!tree)
+        return false;
+    auto next = [tree](UINT relation, LRESULT item) {
+        return SendMessageW(tree, TVM_GETNEXTITEM, relation, item);
+    };
+    LRESULT drive = next(TVGN_CHILD, next(TVGN_ROOT, 0));
+    if (!drive)
+        return false;
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, drive);
+    LRESULT last = next(TVGN_CHILD, drive);
+    for (LRESULT item = last; item; item = next(TVGN_NEXT, item))
+        last = item;
+    if (!last)
+        return false;
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, last);
+    robot::SaveScreenshot(ScreenshotFolder() + "foliant-browse-greek-folder.bmp");
+    robot::Click(GetDlgItem(browse, IDOK));
+    return robot::WaitUntilGone(browse, robot::kStepTimeout);
+}
+
+// How the documents reach the import list.
+enum class Filling { OpenFileDialog, Directly };
+
+void PrintTo(Filling filling, std::ostream* os) {
+    *os << (filling == Filling::OpenFileDialog ? "through the open-file dialog" : "directly");
+}
+
+class FoliantNamesBeyondTheAnsiCodePage : public ::testing::TestWithParam<Filling> {};
+
+// Documents named in Cyrillic and Japanese lie in a folder named in Greek;
+// the run writes a piece for each into a book named in Cyrillic inside a
+// folder named in Greek, each piece named after its document and holding
+// its text, and the input folder is kept in main.ini.
+TEST_P(FoliantNamesBeyondTheAnsiCodePage, PiecesAreNamedAfterTheDocumentsAndHoldTheirText) {
+    const Filling filling = GetParam();
+    if (filling == Filling::OpenFileDialog && WineUnderEmulation())
+        GTEST_SKIP() << "32-bit Wine runs under a CPU emulator here, where its open-file "
+                        "dialog cannot survive the faults it handles";
+    const std::string shelfName = "Βιβλία", outName = "Κείμενα", book = "Книга";
+    const std::vector<NamedDocument> documents = DocumentsBeyondTheAnsiCodePage();
+    TempFolder dir;
+    fs::path root(dir.Path());
+    const fs::path shelf = root / fs::u8path(shelfName);
+    fs::create_directories(shelf);
+    for (const NamedDocument& document : documents)
+        WriteFile(shelf / fs::u8path(document.name), document.bytes);
+    CopyPackage(dir, [&](const std::string& ini) {
+        std::string edited = Replace(ini, "\r\n\r\n[UserSettings]\r\n",
+                                     "\r\nOutputCodePage=utf-8\r\n\r\n[UserSettings]\r\n");
+        return Replace(edited, "InPutDir=\r\n", "InPutDir=utf-8:" + Utf8Of(shelf) + "\r\n");
+    });
+    const fs::path out = fs::path("C:\\") / fs::u8path(outName);
+    fs::remove_all(out);
+    fs::create_directories(out);
+
+    robot::Process program;
+    ASSERT_TRUE(program.Start((root / "foliant.exe").string(), dir.Path()));
+    HWND main = robot::WaitForWindow(program.id(), kFrmMainClass, "", robot::kStartTimeout);
+    ASSERT_NE(main, nullptr);
+    HWND list = robot::FindControl(main, kIdList1);
+    std::vector<std::string> listed;
+    for (const NamedDocument& document : documents)
+        listed.push_back(Utf8Of(shelf) + "\\" + document.name);
+    if (filling == Filling::OpenFileDialog) {
+        robot::Click(robot::FindControl(main, kIdCmdAddFiles));
+        HWND dialog = robot::WaitForWindow(program.id(), "#32770", "Please choose file(s)",
+                                           robot::kStepTimeout);
+        ASSERT_NE(dialog, nullptr) << "the open-file dialog";
+        HWND name = robot::FindControl(dialog, cmb13);
+        if (!name)
+            name = robot::FindControl(dialog, edt1);
+        ASSERT_NE(name, nullptr) << "the file name box";
+        std::string names;
+        for (const NamedDocument& document : documents)
+            names += "\"" + document.name + "\" ";
+        robot::SetUtf8Text(name, names);
+        robot::SaveScreenshot(ScreenshotFolder() + "foliant-open-files-names.bmp");
+        robot::Click(robot::FindControl(dialog, IDOK));
+        ASSERT_TRUE(robot::WaitUntilGone(dialog, robot::kStepTimeout))
+            << "the dialog did not take " << names;
+    } else {
+        for (const std::string& path : listed)
+            robot::AddUtf8ListItem(list, path);
+    }
+    EXPECT_TRUE(robot::WaitFor([&] { return robot::Utf8ListItems(list) == listed; },
+                               robot::kStepTimeout));
+    robot::SetUtf8Text(robot::FindControl(main, kIdText1), book);
+
+    robot::Click(robot::FindControl(main, kIdCmdOutput));
+    ASSERT_TRUE(ChooseLastFolderOnDriveC(program)) << "the folder browser";
+    // The first message after the browser is the run's last.
+    HWND done = robot::WaitForWindow(program.id(), "#32770", "", robot::kStartTimeout);
+    ASSERT_NE(done, nullptr) << "the finish message";
+    EXPECT_EQ(robot::Utf8Text(robot::FindControl(done, 0xFFFF)),
+              "Output finished! Please copy the output files of " + book + ".");
+    robot::SaveScreenshot(ScreenshotFolder() + "foliant-main-finished-names.bmp");
+    robot::Click(robot::FindControl(done, IDOK));
+    ASSERT_TRUE(robot::WaitUntilGone(robot::FindControl(main, kIdPicMake), robot::kStepTimeout));
+
+    const fs::path pieces = out / fs::u8path(book);
+    const std::vector<std::string> expected = PerFilePieceNames(documents);
+    EXPECT_EQ(FileNamesIn(pieces), std::set<std::string>(expected.begin(), expected.end()));
+    for (size_t i = 0; i < documents.size(); ++i)
+        EXPECT_NE(ReadFile(pieces / fs::u8path(expected[i])).find(documents[i].text),
+                  std::string::npos) << expected[i];
+
+    HWND close = robot::FindControl(main, kIdIClose);
+    robot::MouseDown(close);
+    robot::MouseUp(close);
+    EXPECT_EQ(program.Wait(robot::kStepTimeout), 0);
+    const std::string ini = ReadFile(root / "main.ini");
+    EXPECT_NE(ini.find("InPutDir=utf-8:" + Utf8Of(shelf) + "\r\n"), std::string::npos) << ini;
+    fs::remove_all(out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, FoliantNamesBeyondTheAnsiCodePage,
+                         ::testing::Values(Filling::OpenFileDialog, Filling::Directly),
+                         [](const ::testing::TestParamInfo<Filling>& info) {
+                             return info.param == Filling::OpenFileDialog ? "OpenFileDialog"
+                                                                          : "FilledDirectly";
+                         });
 
 }  // namespace

@@ -172,6 +172,59 @@ std::vector<std::string> ListItems(HWND listBox) {
     return items;
 }
 
+namespace {
+
+std::wstring WideOf(const std::string& utf8) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Utf8Of(const std::wstring& wide) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+}  // namespace
+
+std::string Utf8Text(HWND window) {
+    int length = static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    LRESULT copied =
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return Utf8Of(text);
+}
+
+void SetUtf8Text(HWND window, const std::string& text) {
+    std::wstring wide = WideOf(text);
+    SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+std::vector<std::string> Utf8ListItems(HWND listBox) {
+    std::vector<std::string> items;
+    int count = static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        int length = static_cast<int>(SendMessageW(listBox, LB_GETTEXTLEN, i, 0));
+        std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        LRESULT copied =
+            SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+        items.push_back(Utf8Of(text));
+    }
+    return items;
+}
+
+void AddUtf8ListItem(HWND listBox, const std::string& text) {
+    std::wstring wide = WideOf(text);
+    SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
 std::vector<int> ListSelection(HWND listBox) {
     std::vector<int> selected;
     int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));

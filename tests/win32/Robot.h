@@ -76,6 +76,14 @@ RECT RectIn(HWND control, HWND parent);
 uint32_t ScreenPixel(int x, int y);
 
 std::vector<std::string> ListItems(HWND listBox);
+
+// Texts through the wide functions, in UTF-8: names the ANSI code page
+// cannot hold come through whole.
+std::string Utf8Text(HWND window);
+void SetUtf8Text(HWND window, const std::string& text);
+std::vector<std::string> Utf8ListItems(HWND listBox);
+void AddUtf8ListItem(HWND listBox, const std::string& text);
+
 std::vector<int> ListSelection(HWND listBox);
 void SelectOnly(HWND listBox, const std::vector<int>& indexes);
 

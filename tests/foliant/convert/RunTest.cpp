@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <new>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -186,6 +188,33 @@ TEST_F(RunTest, SameBaseNamesInPerFileModeKeepEveryPiece) {
     EXPECT_EQ(Run(), RunOutcome::Finished);
     EXPECT_EQ(Output("notes.txt"), "first\r\n\r\n");
     EXPECT_EQ(Output("notes (2).txt"), "second\r\n\r\n");
+}
+
+// Where the file system ignores letter case, it does so in every script:
+// names that differ only in case are one name there, and each document
+// still keeps a piece of its own.
+TEST_F(RunTest, NamesThatDifferOnlyInLetterCaseKeepEveryPiece) {
+    const std::pair<std::string, std::string> pairs[] = {
+        {"Notes", "notes"}, {"Дом", "дом"}, {"Σοφία", "ΣΟΦΊΑ"}};
+    std::multiset<std::string> expected;
+    auto add = [&](const std::string& folder, const std::string& name) {
+        const std::string text = "document " + std::to_string(expected.size() + 1);
+        in.Write(folder + "/" + name + ".txt", text);
+        host.files.push_back(in.File(folder + "\\" + name + ".txt"));
+        expected.insert(text + "\r\n\r\n");
+    };
+    for (const auto& [first, second] : pairs) {
+        add("a", first);
+        add("b", second);
+    }
+    EXPECT_EQ(Run(), RunOutcome::Finished);
+    std::multiset<std::string> pieces;
+    std::filesystem::path book = std::filesystem::path(out.Native()) / host.bookName;
+    for (const auto& entry : std::filesystem::directory_iterator(book)) {
+        std::ifstream piece(entry.path(), std::ios::binary);
+        pieces.insert(std::string(std::istreambuf_iterator<char>(piece), {}));
+    }
+    EXPECT_EQ(pieces, expected);
 }
 
 TEST_F(RunTest, SeveralPiecesOfOneInputInPerFileModeKeepEveryPiece) {

@@ -123,6 +123,7 @@ public:
     bool SameFile(const std::string& a, const std::string& b) override {
         return real_.SameFile(a, b);
     }
+    std::string FileNameKey(const std::string& n) override { return real_.FileNameKey(n); }
     std::string DisplayPath(const std::string& p) override { return real_.DisplayPath(p); }
 
 private:

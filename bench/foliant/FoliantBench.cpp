@@ -15,7 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "convert/Mod_Htm2Txt.h"
+#include "convert/html/Mod_Htm2Txt.h"
 #include "convert/OutputFolder.h"
 #include "convert/TextCutter.h"
 #include "sys/System.h"

@@ -25,8 +25,8 @@
 #include "convert/Mod_Function.h"
 #include "convert/text/TextCoding.h"
 #include "convert/text/Unicode.h"
-#include "shell/LanguageTable.h"
-#include "shell/Mod_DIM.h"
+#include "settings/LanguageTable.h"
+#include "settings/Mod_DIM.h"
 #include "sys/System.h"
 
 namespace {

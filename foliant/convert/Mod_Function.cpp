@@ -7,11 +7,11 @@
 #include <random>
 #include <stdexcept>
 
-#include "convert/Mod_Htm2Txt.h"
+#include "convert/html/Mod_Htm2Txt.h"
 #include "convert/OutputFolder.h"
-#include "convert/TextStreams.h"
+#include "convert/text/TextStreams.h"
 #include "convert/TextCutter.h"
-#include "convert/UnicodeText.h"
+#include "convert/text/UnicodeText.h"
 #include "convert/text/TextEncoder.h"
 #include "convert/doc/DocReader.h"
 #include "convert/rtf/RtfReader.h"

@@ -10,8 +10,8 @@
 #include "convert/DocumentKinds.h"
 #include "convert/RunHost.h"
 #include "convert/text/TextCoding.h"
-#include "shell/LanguageTable.h"
-#include "shell/Mod_DIM.h"
+#include "settings/LanguageTable.h"
+#include "settings/Mod_DIM.h"
 #include "sys/System.h"
 
 class PieceWriter;

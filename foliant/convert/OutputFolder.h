@@ -10,8 +10,8 @@
 
 #include "convert/RunHost.h"
 #include "convert/TextCutter.h"
-#include "convert/TextStreams.h"
-#include "shell/LanguageTable.h"
+#include "convert/text/TextStreams.h"
+#include "settings/LanguageTable.h"
 #include "sys/System.h"
 
 // Language strings of the run.

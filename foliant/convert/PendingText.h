@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "convert/TextCutter.h"
-#include "convert/TextStreams.h"
+#include "convert/text/TextStreams.h"
 #include "sys/System.h"
 
 // Every line of the file followed by CR LF: a lone CR becomes CR LF, CR LF

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/SkipReason.h"
+#include "convert/text/SkipReason.h"
 #include "convert/text/TextCoding.h"
 
 // Shared by the run, the cutter and the piece writer; reset by every run.

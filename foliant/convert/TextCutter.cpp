@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "convert/PendingText.h"
-#include "convert/TextStreams.h"
+#include "convert/text/TextStreams.h"
 #include "convert/text/TextEncoder.h"
 #include "convert/text/Unicode.h"
 

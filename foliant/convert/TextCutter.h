@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "convert/text/TextCoding.h"
-#include "shell/Mod_DIM.h"
+#include "settings/Mod_DIM.h"
 #include "sys/System.h"
 
 // Sizes in bytes, already made safe: every cut moves forward.

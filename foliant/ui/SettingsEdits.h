@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Mod_DIM.h"
+#include "settings/Mod_DIM.h"
 
 // Joint characters: the value a box that is no number turns into, and the
 // largest value the key filter lets stand.

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "MemorySystem.h"
-#include "convert/Mod_Htm2Txt.h"
+#include "convert/html/Mod_Htm2Txt.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemorySystem sys;

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "MemorySystem.h"
-#include "shell/IniText.h"
-#include "shell/classIniFile.h"
+#include "settings/IniText.h"
+#include "settings/classIniFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemorySystem sys;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "MemorySystem.h"
-#include "shell/LanguageTable.h"
+#include "settings/LanguageTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemorySystem sys;

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "controls/ButtonSkins.h"
-#include "controls/xpcmdbutton.h"
-#include "shell/win/Frm_Main.h"
-#include "shell/win/PanelControls.h"
-#include "ui/Frm_Settings.h"
+#include "controls/win/xpcmdbutton.h"
+#include "program/Frm_Main.h"
+#include "controls/win/PanelControls.h"
+#include "ui/win/Frm_Settings.h"
 #include "support/NamedDocuments.h"
 #include "support/TempFolder.h"
 #include "win32/FoliantCopy.h"

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "shell/win/Frm_Main.h"
-#include "ui/Frm_Settings.h"
+#include "program/Frm_Main.h"
+#include "ui/win/Frm_Settings.h"
 #include "win32/FoliantCopy.h"
 #include "win32/Robot.h"
 

@@ -12,9 +12,9 @@
 #include "convert/Mod_Function.h"
 #include "convert/OutputFolder.h"
 #include "foliant/convert/ScriptedHost.h"
-#include "shell/LanguageTable.h"
-#include "shell/win/RichEditConverter.h"
-#include "shell/win/WindowsConverters.h"
+#include "settings/LanguageTable.h"
+#include "convert/win/RichEditConverter.h"
+#include "convert/win/WindowsConverters.h"
 #include "support/TempFolder.h"
 #include "sys/System.h"
 

@@ -9,7 +9,7 @@
 #include <map>
 
 #include "SFXResource.h"
-#include "shell/win/Frm_Main.h"
+#include "program/Frm_Main.h"
 #include "support/TempFolder.h"
 #include "win32/FoliantCopy.h"
 #include "win32/Robot.h"

@@ -8,8 +8,8 @@
 
 #include "controls/ButtonSkins.h"
 #include "controls/ProgressLooks.h"
-#include "controls/Xp_ProgressBar.h"
-#include "controls/xpcmdbutton.h"
+#include "controls/win/Xp_ProgressBar.h"
+#include "controls/win/xpcmdbutton.h"
 
 namespace {
 

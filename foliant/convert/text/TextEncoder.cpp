@@ -4,7 +4,7 @@
 #include <bitset>
 #include <memory>
 
-#include "convert/TextStreams.h"
+#include "convert/text/TextStreams.h"
 #include "convert/text/BestFit.h"
 #include "convert/text/Unicode.h"
 

@@ -72,11 +72,13 @@ public:
                     continue;
                 }
                 need_ = 0;
+                damaged_ = true;
                 emit(kReplacementCharacter);
             }
             if (b < 0x80) {
                 emit(b);
             } else if (!Start(b)) {
+                damaged_ = true;
                 emit(kReplacementCharacter);
             }
         }
@@ -86,9 +88,12 @@ public:
     void Finish(Emit&& emit) {
         if (need_ > 0) {
             need_ = 0;
+            damaged_ = true;
             emit(kReplacementCharacter);
         }
     }
+    // True once any sequence was not valid UTF-8.
+    bool Damaged() const { return damaged_; }
 
 private:
     bool Start(unsigned char b) {
@@ -121,6 +126,7 @@ private:
     uint32_t code_ = 0;
     unsigned char low_ = 0x80;
     unsigned char high_ = 0xBF;
+    bool damaged_ = false;
 };
 
 // UTF-8 with every invalid sequence replaced by U+FFFD; valid text comes

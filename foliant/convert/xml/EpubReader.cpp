@@ -5,8 +5,8 @@
 #include <set>
 #include <vector>
 
-#include "convert/HtmlEntities.h"
-#include "convert/Mod_Htm2Txt.h"
+#include "convert/html/HtmlEntities.h"
+#include "convert/html/Mod_Htm2Txt.h"
 #include "convert/xml/PlainTextBuilder.h"
 #include "convert/xml/XmlDocuments.h"
 #include "convert/xml/XmlReader.h"

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "convert/SkipReason.h"
+#include "convert/text/SkipReason.h"
 #include "convert/xml/PlainTextBuilder.h"
 #include "sys/System.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "convert/HtmlEntities.h"
+#include "convert/html/HtmlEntities.h"
 
 namespace {
 

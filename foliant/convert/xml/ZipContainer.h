@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "convert/SkipReason.h"
+#include "convert/text/SkipReason.h"
 #include "sys/System.h"
 
 // The largest member the document readers take, decompressed, and the

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "ScriptedHost.h"
-#include "convert/Mod_Htm2Txt.h"
+#include "convert/html/Mod_Htm2Txt.h"
 #include "convert/text/TextEncoder.h"
 #include "support/MixedLines.h"
 #include "support/TempFolder.h"

@@ -7,7 +7,7 @@
 
 #include "convert/Mod_Function.h"
 #include "ScriptedHost.h"
-#include "shell/LanguageTable.h"
+#include "settings/LanguageTable.h"
 #include "support/TempFolder.h"
 #include "sys/System.h"
 

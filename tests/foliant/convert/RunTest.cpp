@@ -19,7 +19,7 @@
 #include "convert/OutputFolder.h"
 #include "convert/xml/XmlDocuments.h"
 #include "ScriptedHost.h"
-#include "shell/LanguageTable.h"
+#include "settings/LanguageTable.h"
 #include "support/PackageBuilder.h"
 #include "support/TempFolder.h"
 #include "sys/System.h"

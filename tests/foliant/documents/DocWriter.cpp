@@ -107,15 +107,6 @@ int CompressedByte(uint16_t unit) {
 
 }  // namespace
 
-std::string Utf16(std::u16string_view text) {
-    std::string out;
-    for (char16_t c : text) {
-        out += static_cast<char>(c & 0xff);
-        out += static_cast<char>(c >> 8);
-    }
-    return out;
-}
-
 std::string WriteDoc(const std::vector<PieceToWrite>& pieces, const DocOptions& options) {
     std::string doc = MinimalFib(options), table;
     uint32_t cp = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CompoundFileWriter.h"
+#include "support/Utf16.h"
 
 struct PieceToWrite {
     std::string bytes;   // 8-bit characters, or UTF-16LE
@@ -22,9 +23,6 @@ struct DocOptions {
     std::optional<uint32_t> ccpText;  // the main text's length in the FIB, when not the pieces'
     CompoundFileOptions container;
 };
-
-// UTF-16LE bytes of a UTF-16 literal.
-std::string Utf16(std::u16string_view text);
 
 // A document whose main text is the pieces, one after another; the pieces
 // are stored in the main stream in reverse order.

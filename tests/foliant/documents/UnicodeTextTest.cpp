@@ -6,7 +6,7 @@
 #include <string>
 
 #include "CodePageSystem.h"
-#include "convert/UnicodeText.h"
+#include "convert/text/UnicodeText.h"
 #include "convert/text/TextEncoder.h"
 #include "support/TempFolder.h"
 
@@ -18,7 +18,7 @@ const std::string kWestern =
     "Caf\xC3\xA9 cr\xC3\xA8me br\xC3\xBBl\xC3\xA9" "e \xE2\x80\x9C" "d\xC3\xA9j\xC3\xA0 vu\xE2\x80\x9D\r\n"
     "Stra\xC3\x9F" "e, \xC3\x85ngstr\xC3\xB6m, \xE2\x82\xAC" "5 \xE2\x80\x94 na\xC3\xAFve\r\n";
 
-std::string Utf16(CodePageSystem& sys, const std::string& utf8, bool bigEndian) {
+std::string EncodeUtf16(CodePageSystem& sys, const std::string& utf8, bool bigEndian) {
     std::string units = sys.ToUtf16Le(utf8, kUtf8CodePage);
     if (bigEndian)
         for (size_t i = 0; i + 1 < units.size(); i += 2)
@@ -62,8 +62,8 @@ TEST_F(UnicodeTextTest, EveryFormEqualsTheWindows1252Text) {
     } forms[] = {
         {"UTF-8 with a mark", "\xEF\xBB\xBF" + kWestern, TextEncoding::Utf8},
         {"UTF-8", kWestern, TextEncoding::Utf8},
-        {"UTF-16LE", Utf16(sys, kWestern, false), TextEncoding::Utf16Le},
-        {"UTF-16BE", Utf16(sys, kWestern, true), TextEncoding::Utf16Be},
+        {"UTF-16LE", EncodeUtf16(sys, kWestern, false), TextEncoding::Utf16Le},
+        {"UTF-16BE", EncodeUtf16(sys, kWestern, true), TextEncoding::Utf16Be},
     };
     for (const Form& f : forms) {
         std::string text;
@@ -108,8 +108,8 @@ TEST_F(UnicodeTextTest, CharactersAcrossChunksAndMissingCharacters) {
     // of U+1F600, then just before them.
     for (size_t before : {(kChunk - 2) / 2 - 3, (kChunk - 2) / 2 - 2}) {
         std::string text = std::string(before, 'a') + tail;
-        cases.push_back({"UTF-16LE", Utf16(sys, text, false), before});
-        cases.push_back({"UTF-16BE", Utf16(sys, text, true), before});
+        cases.push_back({"UTF-16LE", EncodeUtf16(sys, text, false), before});
+        cases.push_back({"UTF-16BE", EncodeUtf16(sys, text, true), before});
     }
     for (const Case& c : cases) {
         std::string text;

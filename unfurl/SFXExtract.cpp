@@ -1,12 +1,18 @@
 // Extraction to disk: the run over the dialog's list, and one entry into a
 // new file with its folders, overwrite policy, password, time and CRC check.
+#include "SFXExtract.h"
+
 #include <cstring>
 
+#include "SFXCrypt.h"
 #include "SFXDefs.h"
+#include "SFXDirectory.h"
 #include "SFXInflate.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
+#include "SFXPaths.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
+#include "SFXVolumes.h"
 
 namespace {
 

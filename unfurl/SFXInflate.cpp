@@ -9,7 +9,9 @@
 #include <exception>
 #include <vector>
 
-#include "SFXProcs.h"
+#include "SFXCrc.h"
+#include "SFXCrypt.h"
+#include "SFXMessages.h"
 #include "SFXStrings.h"
 
 DecoderState Decoder;

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "SFXCrc.h"
 #include "SFXInflate.h"
 #include "SFXMemoryFile.h"
-#include "SFXProcs.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "ListKeepingHost.h"
-#include "SFXMemoryFile.h"
+#include "SFXCrc.h"
 #include "SFXInflate.h"
-#include "SFXProcs.h"
+#include "SFXMemoryFile.h"
 #include "SFXVars.h"
 
 class FuzzSystem : public SfxSystem {

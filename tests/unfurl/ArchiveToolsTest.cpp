@@ -7,6 +7,9 @@
 #include <fstream>
 #include <random>
 
+#include "SFXCrypt.h"
+#include "SFXDirectory.h"
+#include "SFXMessages.h"
 #include "UnfurlFixture.h"
 #include "support/TempFolder.h"
 

@@ -2,6 +2,7 @@
 // with a data descriptor, the DOS time, and decryption of entry data.
 #include <gtest/gtest.h>
 
+#include "SFXCrypt.h"
 #include "UnfurlFixture.h"
 
 namespace {

@@ -8,6 +8,9 @@
 #include <ctime>
 #include <filesystem>
 
+#include "SFXCrypt.h"
+#include "SFXDirectory.h"
+#include "SFXExtract.h"
 #include "UnfurlFixture.h"
 #include "support/DeflateBitWriter.h"
 #include "support/TempFolder.h"

@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "ListKeepingHost.h"
+#include "SFXCrc.h"
+#include "SFXDirectory.h"
 #include "SFXInflate.h"
 #include "SFXMemoryFile.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
 #include "SFXVars.h"
 #include "sys/MemoryRegistry.h"
 

@@ -54,7 +54,7 @@ TEST_F(TraditionalEncryption, KeysAfterTheCheckDecryptTheData) {
     Decoder.output = &output;
     Decoder.remaining = static_cast<int64_t>(data.size());
     Decoder.encrypted = true;
-    CopyStoredEntry();
+    EXPECT_EQ(CopyStoredEntry(), InflateResult::Ok);
     EXPECT_EQ(output.Bytes(), data);
     EXPECT_EQ(~Decoder.crc, CrcOf(data));
 }

@@ -2,6 +2,8 @@
 // reads from the archive.
 #include "SFXMessages.h"
 
+#include <cstdlib>
+
 #include "SFXDefs.h"
 #include "SFXPaths.h"
 #include "SFXStrings.h"
@@ -20,6 +22,9 @@ void ReportFatal(const std::string& message) {
     if (!message.empty())
         Vars.host->ShowMessage(message, kErrorCaption, kStyleIconStop | kStyleTaskModal, false);
     Vars.host->EndProgram(1);
+    // Every host's EndProgram exits or throws; should one return, nothing
+    // after a fatal error may run.
+    std::abort();
 }
 
 void CloseAtProcessEnd() {

@@ -1,10 +1,13 @@
 // The command after extraction: its two fields, the text that names it,
 // starting it from the destination, and the removal of a temporary
 // destination at the next logon.
+#include "SFXCommand.h"
+
 #include <cctype>
 
 #include "SFXDefs.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
+#include "SFXPaths.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
 

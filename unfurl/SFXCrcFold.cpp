@@ -2,7 +2,7 @@
 // the buffer is folded 64 bytes at a time into four 128-bit lanes, the
 // lanes into one, and that is reduced to 32 bits (Barrett reduction).
 // The result equals the table-driven UpdateCrc for every input.
-#include "SFXProcs.h"
+#include "SFXCrcFold.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 

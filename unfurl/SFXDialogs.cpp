@@ -5,9 +5,13 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "SFXCommand.h"
 #include "SFXDefs.h"
+#include "SFXDirectory.h"
+#include "SFXExtract.h"
 #include "SFXInterface.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
+#include "SFXPaths.h"
 #include "SFXResource.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"

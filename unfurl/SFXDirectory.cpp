@@ -1,13 +1,19 @@
 // The ZIP central directory: finding the end record (before the certificate
 // table of a signed archive), correcting offsets for a stub of another size,
 // listing the entries and finding an entry's data.
+#include "SFXDirectory.h"
+
 #include <algorithm>
 #include <vector>
 
+#include "SFXCrc.h"
 #include "SFXDefs.h"
-#include "SFXProcs.h"
+#include "SFXHeader.h"
+#include "SFXMessages.h"
+#include "SFXPaths.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
+#include "SFXVolumes.h"
 
 namespace {
 

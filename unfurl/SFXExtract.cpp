@@ -1,12 +1,18 @@
 // Extraction to disk: the run over the dialog's list, and one entry into a
 // new file with its folders, overwrite policy, password, time and CRC check.
+#include "SFXExtract.h"
+
 #include <cstring>
 
+#include "SFXCrypt.h"
 #include "SFXDefs.h"
+#include "SFXDirectory.h"
 #include "SFXInflate.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
+#include "SFXPaths.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
+#include "SFXVolumes.h"
 
 namespace {
 
@@ -160,19 +166,22 @@ bool WriteEntryFile(const std::string& targetPath, const EntryRecord& entry, int
     Decoder = DecoderState();
     Decoder.input = Vars.ArchiveFile.get();
     Decoder.output = output.get();
-    Decoder.outputName = targetPath;
     Decoder.remaining = remaining;
     Decoder.encrypted = encrypted;
     Decoder.room = entry.UncompressedSize();
-    if (entry.Method() == kMethodStored)
-        CopyStoredEntry();
-    else
-        InflateEntry();
+    InflateResult decoded = entry.Method() == kMethodStored ? CopyStoredEntry() : InflateEntry();
+    // A full disk, or an archive that ends inside a stored entry, ends the
+    // program; damaged deflate data is judged by size and CRC like the rest.
+    if (decoded == InflateResult::WriteFailed)
+        ReportFatal(FillPlaceholder(kMsgWriteError, targetPath));
+    if (decoded == InflateResult::StoredDataCut)
+        ReportFatal(kMsgCorrupt);
     SetFileDosTime(*output, entry.DosDate(), entry.DosTime());
 
     // More or fewer bytes than the record declares is damage as much as a
     // wrong CRC, and reported alike.
-    bool whole = !Decoder.overflowed && Decoder.written == entry.UncompressedSize();
+    bool whole = decoded != InflateResult::OutputOverflow &&
+                 Decoder.written == entry.UncompressedSize();
     bool result = whole && entry.Crc() == ~Decoder.crc;
     if (!result)
         ReportError(FillPlaceholder(kMsgCrcError, targetPath));

@@ -1,12 +1,15 @@
 // Finding the overlay after the program image, reading the header records
 // that follow it and applying them: destination, caption, start-up message
 // and the auto-start name rule.
+#include "SFXHeader.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
 #include "SFXDefs.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
+#include "SFXPaths.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
 

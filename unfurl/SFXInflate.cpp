@@ -9,8 +9,8 @@
 #include <exception>
 #include <vector>
 
-#include "SFXProcs.h"
-#include "SFXStrings.h"
+#include "SFXCrc.h"
+#include "SFXCrypt.h"
 
 DecoderState Decoder;
 
@@ -261,24 +261,21 @@ struct BlockCodes {
     unsigned distanceBits;
 };
 
-// How the fast loop ended.
-enum class FastEnd { kNearAnEdge, kEndOfBlock, kDataError };
-
 // One entry's decoding: input chunks, bit buffer, window.
 class Inflater {
 public:
     Inflater() : input_(kInputChunk + kInputPadding), window_(kWindowSize + kWindowPadding) {}
 
-    bool Run();
+    InflateResult Run();
 
 private:
-    bool Block(bool& last);
-    bool Stored();
-    bool Dynamic();
-    bool DecodeCodes(const BlockCodes& codes);
-    FastEnd FastCodes(const BlockCodes& codes);
-    bool ReadLengths(uint8_t* lengths, unsigned count);
-    bool CopyMatch(unsigned distance, unsigned length);
+    InflateResult Block(bool& last);
+    InflateResult Stored();
+    InflateResult Dynamic();
+    InflateResult DecodeCodes(const BlockCodes& codes);
+    InflateResult FastCodes(const BlockCodes& codes, bool& blockEnded);
+    InflateResult ReadLengths(uint8_t* lengths, unsigned count);
+    InflateResult CopyMatch(unsigned distance, unsigned length);
 
     int FetchByte();
     void Refill();
@@ -293,16 +290,16 @@ private:
     }
     // True once a code has used bits beyond the entry's compressed bytes.
     bool Overrun() const { return bitCount_ < fillerBits_; }
-    // Looks a code up and consumes its bits; false for an invalid code or
-    // one that used bits beyond the input.
-    bool Decode(const CodeTable& table, unsigned width, Code& entry);
+    // Looks a code up and consumes its bits: 'bad' when the bits name no
+    // symbol, InputEnded when the code used bits beyond the input.
+    InflateResult Decode(const CodeTable& table, unsigned width, InflateResult bad, Code& entry);
 
-    void PutByte(uint8_t byte) {
+    InflateResult PutByte(uint8_t byte) {
         window_[windowPos_++] = byte;
-        if (windowPos_ == kWindowSize)
-            Flush();
+        return windowPos_ == kWindowSize ? Flush() : InflateResult::Ok;
     }
-    void Flush();
+    // Writes the window out and starts it again, even when the write fails.
+    InflateResult Flush();
 
     std::vector<uint8_t> input_;
     size_t inputPos_ = 0, inputCount_ = 0;
@@ -351,18 +348,27 @@ void Inflater::Refill() {
     }
 }
 
-void Inflater::Flush() {
+InflateResult Inflater::Flush() {
     if (windowPos_ == 0)
-        return;
-    WriteOutput(window_.data(), windowPos_);
+        return InflateResult::Ok;
+    InflateResult result = WriteOutput(window_.data(), windowPos_);
     UpdateCrc(window_.data(), windowPos_, Decoder.crc);
     flushed_ += windowPos_;
     windowPos_ = 0;
+    return result;
 }
 
-bool Inflater::Decode(const CodeTable& table, unsigned width, Code& entry) {
+// Format note: past the end of the input the bit buffer holds one-bits, and
+// a code cut short there may look up as no code at all. Bits are taken to
+// name no symbol only when the input held a longest code's worth of them;
+// otherwise the input ended.
+InflateResult Inflater::Decode(const CodeTable& table, unsigned width, InflateResult bad,
+                               Code& entry) {
+    bool inputShort = bitCount_ < fillerBits_ + kLongestCode;
     entry = LookupCode(table.data(), Mask(width), bitBuffer_, bitCount_);
-    return entry.op != kOpInvalid && !Overrun();
+    if (entry.op == kOpInvalid)
+        return inputShort ? InflateResult::InputEnded : bad;
+    return Overrun() ? InflateResult::InputEnded : InflateResult::Ok;
 }
 
 // Format note: a match may overlap the bytes it produces (distance below
@@ -402,27 +408,31 @@ inline void CopyRun(uint8_t* window, unsigned to, unsigned from, unsigned run) {
     }
 }
 
-bool Inflater::CopyMatch(unsigned distance, unsigned length) {
+InflateResult Inflater::CopyMatch(unsigned distance, unsigned length) {
     if (distance > flushed_ + windowPos_)
-        return false;
+        return InflateResult::DistanceTooFar;
     while (length > 0) {
         unsigned from = (windowPos_ - distance) & (kWindowSize - 1);
         unsigned run = std::min(length, kWindowSize - std::max(from, windowPos_));
         CopyRun(window_.data(), windowPos_, from, run);
         windowPos_ += run;
         length -= run;
-        if (windowPos_ == kWindowSize)
-            Flush();
+        if (windowPos_ == kWindowSize) {
+            InflateResult result = Flush();
+            if (result != InflateResult::Ok)
+                return result;
+        }
     }
-    return true;
+    return InflateResult::Ok;
 }
 
 // The hot loop. Every pass starts with a word load, which leaves enough
 // bits for two literals and a length; a second load gives the distance its
 // bits. Bits always come from real input here, so no overrun can happen,
 // and the window never fills. The state lives in locals while it runs:
-// stores into the window could otherwise alias the members.
-FastEnd Inflater::FastCodes(const BlockCodes& codes) {
+// stores into the window could otherwise alias the members. Ok with
+// 'blockEnded' unset means it stopped near an edge of the input or window.
+InflateResult Inflater::FastCodes(const BlockCodes& codes, bool& blockEnded) {
     const Code* literals = codes.literals.data();
     const Code* distances = codes.distances.data();
     const uint32_t literalMask = Mask(codes.literalBits);
@@ -436,7 +446,7 @@ FastEnd Inflater::FastCodes(const BlockCodes& codes) {
     uint64_t bits = bitBuffer_;
     unsigned count = bitCount_;
 
-    FastEnd end = FastEnd::kNearAnEdge;
+    InflateResult result = InflateResult::Ok;
     while (inputEnd - in >= kFastInputBytes && out < kWindowSize - kFastWindowRoom) {
         in += LoadBits(input + in, bits, count);
         Code entry = LookupCode(literals, literalMask, bits, count);
@@ -453,11 +463,11 @@ FastEnd Inflater::FastCodes(const BlockCodes& codes) {
             }
         }
         if (entry.op == kOpEndOfBlock) {
-            end = FastEnd::kEndOfBlock;
+            blockEnded = true;
             break;
         }
         if (entry.op == kOpInvalid) {
-            end = FastEnd::kDataError;
+            result = InflateResult::BadLiteralCode;
             break;
         }
         unsigned length = entry.value + static_cast<unsigned>(bits & Mask(entry.op));
@@ -466,7 +476,7 @@ FastEnd Inflater::FastCodes(const BlockCodes& codes) {
         in += LoadBits(input + in, bits, count);
         entry = LookupCode(distances, distanceMask, bits, count);
         if (entry.op == kOpInvalid) {
-            end = FastEnd::kDataError;
+            result = InflateResult::BadDistanceCode;
             break;
         }
         unsigned distance = entry.value + static_cast<unsigned>(bits & Mask(entry.op));
@@ -481,70 +491,77 @@ FastEnd Inflater::FastCodes(const BlockCodes& codes) {
             continue;
         }
         windowPos_ = out;
-        if (!CopyMatch(distance, length)) {
-            end = FastEnd::kDataError;
+        result = CopyMatch(distance, length);
+        if (result != InflateResult::Ok)
             break;
-        }
         out = windowPos_;
     }
     inputPos_ = in;
     windowPos_ = out;
     bitBuffer_ = bits;
     bitCount_ = count;
-    return end;
+    return result;
 }
 
 // Near the end of the input or of the window, one symbol at a time with
 // every check; elsewhere the fast loop.
-bool Inflater::DecodeCodes(const BlockCodes& codes) {
+InflateResult Inflater::DecodeCodes(const BlockCodes& codes) {
     for (;;) {
-        switch (FastCodes(codes)) {
-        case FastEnd::kEndOfBlock: return true;
-        case FastEnd::kDataError: return false;
-        case FastEnd::kNearAnEdge: break;
-        }
+        bool blockEnded = false;
+        InflateResult result = FastCodes(codes, blockEnded);
+        if (result != InflateResult::Ok || blockEnded)
+            return result;
         NeedBits(kMaxLiteralStep);
         Code entry;
-        if (!Decode(codes.literals, codes.literalBits, entry))
-            return false;
+        result = Decode(codes.literals, codes.literalBits, InflateResult::BadLiteralCode, entry);
+        if (result != InflateResult::Ok)
+            return result;
         if (entry.op == kOpLiteral) {
-            PutByte(static_cast<uint8_t>(entry.value));
-            if (Decoder.overflowed)
-                return false;
+            result = PutByte(static_cast<uint8_t>(entry.value));
+            if (result != InflateResult::Ok)
+                return result;
             continue;
         }
         if (entry.op == kOpEndOfBlock)
-            return true;
+            return InflateResult::Ok;
         unsigned length = entry.value + PeekBits(entry.op);
         DumpBits(entry.op);
         NeedBits(kMaxDistanceStep);
-        if (!Decode(codes.distances, codes.distanceBits, entry))
-            return false;
+        result = Decode(codes.distances, codes.distanceBits, InflateResult::BadDistanceCode, entry);
+        if (result != InflateResult::Ok)
+            return result;
         unsigned distance = entry.value + PeekBits(entry.op);
         DumpBits(entry.op);
-        if (Overrun() || !CopyMatch(distance, length) || Decoder.overflowed)
-            return false;
+        if (Overrun())
+            return InflateResult::InputEnded;
+        result = CopyMatch(distance, length);
+        if (result != InflateResult::Ok)
+            return result;
     }
 }
 
 // Format note: a stored block starts at the next byte boundary; LEN is
 // followed by its ones' complement NLEN.
-bool Inflater::Stored() {
+InflateResult Inflater::Stored() {
     DumpBits(bitCount_ & 7);
     NeedBits(32);
     unsigned length = PeekBits(16);
     DumpBits(16);
     unsigned check = PeekBits(16);
     DumpBits(16);
-    if (Overrun() || length != (~check & 0xFFFF))
-        return false;
+    if (Overrun())
+        return InflateResult::InputEnded;
+    if (length != (~check & 0xFFFF))
+        return InflateResult::StoredLengthMismatch;
     // Whole bytes still in the bit buffer come first.
     while (length > 0 && bitCount_ >= 8) {
         uint8_t byte = static_cast<uint8_t>(PeekBits(8));
         DumpBits(8);
         if (Overrun())
-            return false;
-        PutByte(byte);
+            return InflateResult::InputEnded;
+        InflateResult result = PutByte(byte);
+        if (result != InflateResult::Ok)
+            return result;
         --length;
     }
     // The rest is copied straight from the input chunks; the buffer is
@@ -553,9 +570,8 @@ bool Inflater::Stored() {
         bitBuffer_ = 0;
     while (length > 0) {
         if (inputPos_ == inputCount_) {
-            int byte = FetchByte();
-            if (byte < 0)
-                return false;
+            if (FetchByte() < 0)
+                return InflateResult::InputEnded;
             --inputPos_;
         }
         unsigned n = std::min<size_t>({length, inputCount_ - inputPos_, kWindowSize - windowPos_});
@@ -563,13 +579,16 @@ bool Inflater::Stored() {
         inputPos_ += n;
         windowPos_ += n;
         length -= n;
-        if (windowPos_ == kWindowSize)
-            Flush();
+        if (windowPos_ == kWindowSize) {
+            InflateResult result = Flush();
+            if (result != InflateResult::Ok)
+                return result;
+        }
     }
-    return !Decoder.overflowed;
+    return InflateResult::Ok;
 }
 
-bool Inflater::ReadLengths(uint8_t* lengths, unsigned count) {
+InflateResult Inflater::ReadLengths(uint8_t* lengths, unsigned count) {
     uint8_t codeLengths[kCodeLengthCodes] = {};
     NeedBits(14);
     unsigned codeLengthCount = PeekBits(4) + 4;
@@ -579,17 +598,20 @@ bool Inflater::ReadLengths(uint8_t* lengths, unsigned count) {
         codeLengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(PeekBits(3));
         DumpBits(3);
     }
+    if (Overrun())
+        return InflateResult::InputEnded;
     CodeTable table;
     unsigned width = kCodeLengthLookupBits;
     if (BuildTable(codeLengths, kCodeLengthCodes, kCodeLengthCodes, nullptr, nullptr, width,
                    table) != kBuildOk)
-        return false;
+        return InflateResult::BadCodeLengthCode;
     unsigned previous = 0;
     for (unsigned i = 0; i < count;) {
         NeedBits(16);
         Code entry;
-        if (!Decode(table, width, entry))
-            return false;
+        InflateResult result = Decode(table, width, InflateResult::BadCodeLengthSymbol, entry);
+        if (result != InflateResult::Ok)
+            return result;
         unsigned symbol = entry.value, repeat, value;
         if (symbol < 16) {
             lengths[i++] = static_cast<uint8_t>(symbol);
@@ -609,70 +631,77 @@ bool Inflater::ReadLengths(uint8_t* lengths, unsigned count) {
             DumpBits(7);
             value = previous = 0;
         }
-        if (Overrun() || i + repeat > count)
-            return false;
+        if (Overrun())
+            return InflateResult::InputEnded;
+        if (i + repeat > count)
+            return InflateResult::RepeatPastEnd;
         std::fill(lengths + i, lengths + i + repeat, static_cast<uint8_t>(value));
         i += repeat;
     }
-    return true;
+    return InflateResult::Ok;
 }
 
-bool Inflater::Dynamic() {
+InflateResult Inflater::Dynamic() {
     NeedBits(10);
     unsigned literalCount = PeekBits(5) + 257;
     DumpBits(5);
     unsigned distanceCount = PeekBits(5) + 1;
     DumpBits(5);
     uint8_t lengths[kLengthArraySize] = {};
-    if (!ReadLengths(lengths, literalCount + distanceCount))
-        return false;
+    InflateResult result = ReadLengths(lengths, literalCount + distanceCount);
+    if (result != InflateResult::Ok)
+        return result;
     // Format note: a block without an end-of-block code can never end;
     // it is refused before it writes anything.
     if (lengths[kEndOfBlock] == 0)
-        return false;
+        return InflateResult::NoEndOfBlockCode;
     CodeTable literals, distances;
     unsigned literalBits = kLiteralLookupBits, distanceBits = kDistanceLookupBits;
     if (BuildTable(lengths, literalCount, kPlainLiterals, kLengthBase, kLengthExtra, literalBits,
                    literals) != kBuildOk)
-        return false;
+        return InflateResult::BadLiteralLengths;
     if (BuildTable(lengths + literalCount, distanceCount, 0, kDistanceBase, kDistanceExtra,
                    distanceBits, distances) != kBuildOk)
-        return false;
+        return InflateResult::BadDistanceLengths;
     return DecodeCodes({literals, literalBits, distances, distanceBits});
 }
 
-bool Inflater::Block(bool& last) {
+InflateResult Inflater::Block(bool& last) {
     NeedBits(3);
     last = PeekBits(1) != 0;
     DumpBits(1);
     unsigned type = PeekBits(2);
     DumpBits(2);
     if (Overrun())
-        return false;
+        return InflateResult::InputEnded;
     switch (type) {
     case 0: return Stored();
     case 1: return DecodeCodes({FixedLiterals, FixedLiteralBits, FixedDistances, FixedDistanceBits});
     case 2: return Dynamic();
-    default: return false;
+    default: return InflateResult::BadBlockType;
     }
 }
 
-bool Inflater::Run() {
-    bool ok = true, last = false;
+InflateResult Inflater::Run() {
+    InflateResult result = InflateResult::Ok;
+    bool last = false;
 #if defined(__cpp_exceptions)
     try {
-        while (ok && !last)
-            ok = Block(last);
+        while (result == InflateResult::Ok && !last)
+            result = Block(last);
     } catch (const std::exception&) {
-        ok = false;
+        result = InflateResult::OutOfMemory;
     }
 #else
     // Built without exceptions (the stub), allocation failures end the process.
-    while (ok && !last)
-        ok = Block(last);
+    while (result == InflateResult::Ok && !last)
+        result = Block(last);
 #endif
-    Flush();
-    return ok;
+    // The bytes decoded before a failure are written too. A failed write
+    // outranks the failure that stopped decoding, and so do dropped bytes,
+    // which make the entry damaged whatever else happened.
+    InflateResult flushed = Flush();
+    return flushed != InflateResult::Ok ? flushed : result;
 }
 
 }  // namespace
@@ -692,35 +721,40 @@ void BuildFixedTables() {
     BuildTable(lengths, 30, 0, kDistanceBase, kDistanceExtra, FixedDistanceBits, FixedDistances);
 }
 
-bool InflateEntry() {
+InflateResult InflateEntry() {
     if (FixedLiterals.empty())
         BuildFixedTables();
     Inflater inflater;
     return inflater.Run();
 }
 
-void WriteOutput(const uint8_t* buffer, size_t count) {
+InflateResult WriteOutput(const uint8_t* buffer, size_t count) {
+    InflateResult result = InflateResult::Ok;
     if (count > Decoder.room) {
         count = static_cast<size_t>(Decoder.room);
-        Decoder.overflowed = true;
+        result = InflateResult::OutputOverflow;
     }
     Decoder.room -= count;
     Decoder.written += count;
     if (Decoder.output->Write(buffer, count) != count)
-        ReportFatal(FillPlaceholder(kMsgWriteError, Decoder.outputName));
+        return InflateResult::WriteFailed;
+    return result;
 }
 
-void CopyStoredEntry() {
+InflateResult CopyStoredEntry() {
     int64_t first = std::min<int64_t>(std::max<int64_t>(Decoder.remaining, 0), kInputChunk);
     std::vector<uint8_t> buffer(static_cast<size_t>(first) + kInputPadding);
-    while (Decoder.remaining > 0 && !Decoder.overflowed) {
+    while (Decoder.remaining > 0) {
         size_t n = static_cast<size_t>(std::min<int64_t>(Decoder.remaining, kInputChunk));
         if (Decoder.input->Read(buffer.data(), n) != n)
-            ReportFatal(kMsgCorrupt);
+            return InflateResult::StoredDataCut;
         Decoder.remaining -= static_cast<int64_t>(n);
         if (Decoder.encrypted)
             DecryptBuffer(buffer.data(), n);
-        WriteOutput(buffer.data(), n);
+        InflateResult result = WriteOutput(buffer.data(), n);
         UpdateCrc(buffer.data(), n, Decoder.crc);
+        if (result != InflateResult::Ok)
+            return result;
     }
+    return InflateResult::Ok;
 }

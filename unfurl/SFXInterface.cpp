@@ -8,7 +8,8 @@
 
 #include "SFXDefs.h"
 #include "SFXDialogs.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
+#include "SFXPaths.h"
 #include "SFXResource.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"

@@ -4,7 +4,8 @@
 
 #include "SFXDefs.h"
 #include "SFXDialogs.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
+#include "SFXPaths.h"
 #include "SFXResource.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"

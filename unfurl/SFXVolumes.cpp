@@ -1,10 +1,13 @@
 // Multi-volume archives: which file holds a disk, bringing that volume into
 // ArchiveFile (asking for removable disks), and copying an entry whose data
 // runs across volume ends into the staging file.
+#include "SFXVolumes.h"
+
 #include <algorithm>
 
 #include "SFXDefs.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
+#include "SFXPaths.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
 

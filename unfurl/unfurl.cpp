@@ -4,10 +4,13 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "SFXCommand.h"
+#include "SFXCrc.h"
 #include "SFXDialogs.h"
+#include "SFXHeader.h"
 #include "SFXInflate.h"
 #include "SFXInterface.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
 #include "sys/WideText.h"

@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "SFXCrc.h"
 #include "SFXInflate.h"
 #include "SFXMemoryFile.h"
-#include "SFXProcs.h"
+#include "support/RawDeflate.h"
 
 namespace {
 
@@ -50,20 +51,6 @@ std::string Compressed(size_t size, std::mt19937& random) {
     for (char& c : s)
         c = static_cast<char>(random());
     return s;
-}
-
-std::string RawDeflate(const std::string& data, int level) {
-    z_stream z{};
-    deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, data.size()), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 double Seconds(const std::function<void()>& run) {

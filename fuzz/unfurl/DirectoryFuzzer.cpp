@@ -6,9 +6,10 @@
 #include <string>
 
 #include "FuzzSystem.h"
+#include "SFXDirectory.h"
+#include "SFXHeader.h"
 #include "SFXInflate.h"
 #include "SFXMemoryFile.h"
-#include "SFXProcs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetForInput();

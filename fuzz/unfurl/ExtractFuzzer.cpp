@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "FuzzSystem.h"
+#include "SFXDirectory.h"
+#include "SFXExtract.h"
+#include "SFXHeader.h"
 #include "SFXMemoryFile.h"
-#include "SFXProcs.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "ListKeepingHost.h"
-#include "SFXMemoryFile.h"
+#include "SFXCrc.h"
 #include "SFXInflate.h"
-#include "SFXProcs.h"
+#include "SFXMemoryFile.h"
 #include "SFXVars.h"
 
 class FuzzSystem : public SfxSystem {
@@ -71,6 +71,6 @@ inline UnfurlInflated UnfurlInflate(const std::string& stream) {
     Decoder.input = &input;
     Decoder.output = &output;
     Decoder.remaining = static_cast<int64_t>(stream.size());
-    bool ok = InflateEntry();
+    bool ok = InflateEntry() == InflateResult::Ok;
     return {ok, output.Bytes()};
 }

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "FuzzSystem.h"
+#include "SFXCrypt.h"
 #include "SFXInflate.h"
 #include "SFXMemoryFile.h"
-#include "SFXProcs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetForInput();

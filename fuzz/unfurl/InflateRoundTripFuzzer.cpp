@@ -10,27 +10,11 @@
 #include <string>
 
 #include "FuzzSystem.h"
+#include "support/RawDeflate.h"
 
 namespace {
 
 constexpr size_t kChoiceBytes = 4;
-
-std::string ZlibRaw(const std::string& data, int level, int strategy, int windowBits,
-                    int memLevel) {
-    z_stream z{};
-    if (deflateInit2(&z, level, Z_DEFLATED, -windowBits, memLevel, strategy) != Z_OK)
-        __builtin_trap();
-    std::string out(deflateBound(&z, data.size()) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    if (deflate(&z, Z_FINISH) != Z_STREAM_END)
-        __builtin_trap();
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
 
 std::string LibdeflateRaw(const std::string& data, int level) {
     libdeflate_compressor* c = libdeflate_alloc_compressor(level);
@@ -57,8 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         stream = LibdeflateRaw(plain, (data[0] >> 1) % 13);
     } else {
         // zlib takes window bits 9 to 15 for raw streams.
-        stream = ZlibRaw(plain, (data[0] >> 1) % 10, data[1] % 5, 9 + data[2] % 7,
-                         1 + data[3] % 9);
+        stream = RawDeflate(plain, (data[0] >> 1) % 10, data[1] % 5, 9 + data[2] % 7,
+                            1 + data[3] % 9);
+        if (stream.empty())
+            __builtin_trap();
     }
     UnfurlInflated got;
     try {

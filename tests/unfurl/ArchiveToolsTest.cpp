@@ -7,6 +7,9 @@
 #include <fstream>
 #include <random>
 
+#include "SFXCrypt.h"
+#include "SFXDirectory.h"
+#include "SFXMessages.h"
 #include "UnfurlFixture.h"
 #include "support/TempFolder.h"
 
@@ -79,12 +82,8 @@ protected:
             if (!CheckPassword(header, e.Flags(), e.DosTime(), e.Crc(), password))
                 return {false, {}};
         }
-        bool ok = true;
-        if (e.Method() == kMethodStored)
-            CopyStoredEntry();
-        else
-            ok = InflateEntry();
-        return {true, {output.Bytes(), ok, ~Decoder.crc}};
+        InflateResult result = e.Method() == kMethodStored ? CopyStoredEntry() : InflateEntry();
+        return {true, {output.Bytes(), result, ~Decoder.crc}};
     }
     size_t IndexOf(const std::string& name) {
         for (size_t i = 0; i < Vars.EntryNames.size(); ++i)
@@ -106,7 +105,7 @@ protected:
             size_t i = IndexOf(name);
             Extracted x = Extract(i, password);
             ASSERT_TRUE(x.passwordFits) << name;
-            EXPECT_TRUE(x.decoded.ok) << name;
+            EXPECT_EQ(x.decoded.result, InflateResult::Ok) << name;
             EXPECT_EQ(x.decoded.bytes, data) << name;
             EXPECT_EQ(x.decoded.crc, Vars.EntryTable[i].Crc()) << name;
         }
@@ -175,7 +174,7 @@ protected:
 TEST_F(PeerArchives, HighCompressionEntryDecodesWhole) {
     OPEN_PEER_OR_SKIP("libarchive/test_read_format_zip_high_compression.zip");
     Extracted x = Extract(IndexOf("char.bin"));
-    EXPECT_TRUE(x.decoded.ok);
+    EXPECT_EQ(x.decoded.result, InflateResult::Ok);
     EXPECT_EQ(x.decoded.bytes.size(), 262304u);
     EXPECT_EQ(x.decoded.crc, 0x5f1c1d17u);
 }

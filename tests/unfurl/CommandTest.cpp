@@ -3,8 +3,10 @@
 // temporary destination.
 #include <map>
 
-#include "UnfurlFixture.h"
+#include "SFXCommand.h"
+#include "SFXMessages.h"
 #include "SFXStrings.h"
+#include "UnfurlFixture.h"
 #include "support/TempFolder.h"
 
 namespace {

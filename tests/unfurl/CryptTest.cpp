@@ -2,6 +2,7 @@
 // with a data descriptor, the DOS time, and decryption of entry data.
 #include <gtest/gtest.h>
 
+#include "SFXCrypt.h"
 #include "UnfurlFixture.h"
 
 namespace {
@@ -53,7 +54,7 @@ TEST_F(TraditionalEncryption, KeysAfterTheCheckDecryptTheData) {
     Decoder.output = &output;
     Decoder.remaining = static_cast<int64_t>(data.size());
     Decoder.encrypted = true;
-    CopyStoredEntry();
+    EXPECT_EQ(CopyStoredEntry(), InflateResult::Ok);
     EXPECT_EQ(output.Bytes(), data);
     EXPECT_EQ(~Decoder.crc, CrcOf(data));
 }

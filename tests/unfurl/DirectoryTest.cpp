@@ -3,6 +3,7 @@
 // finding an entry's data through its local header.
 #include <gtest/gtest.h>
 
+#include "SFXDirectory.h"
 #include "UnfurlFixture.h"
 #include "support/ZipBuilder.h"
 

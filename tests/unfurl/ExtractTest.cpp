@@ -8,6 +8,9 @@
 #include <ctime>
 #include <filesystem>
 
+#include "SFXCrypt.h"
+#include "SFXDirectory.h"
+#include "SFXExtract.h"
 #include "UnfurlFixture.h"
 #include "support/DeflateBitWriter.h"
 #include "support/TempFolder.h"
@@ -384,6 +387,63 @@ TEST_F(ExtractingEntries, AFailedCloseIsReportedAndTheItemStaysSelected) {
     EXPECT_EQ(MessageTexts(), (Names{"No se puede cerrar " + Target("a.txt"),
                                      "No se puede cerrar " + Target("b.txt")}));
     EXPECT_EQ(host.Selected(), (Names{"a.txt", "b.txt"}));
+}
+
+// Files that take two bytes, as on a full disk.
+class FullDiskSystem : public TestSystem {
+public:
+    std::unique_ptr<SfxFile> CreateWrite(const std::string& path) override {
+        written.push_back(path);
+        auto file = std::make_unique<MemoryFile>();
+        file->LimitWrites(2);
+        return file;
+    }
+    Names written;
+};
+
+// A full disk ends the program with the write error naming the file,
+// whether the entry is stored or deflated; the next entry is not started.
+TEST_F(ExtractingEntries, AShortWriteEndsTheProgramWithTheWriteError) {
+    int number = 0;
+    for (const ZipEntrySpec& entry :
+         {Stored("stored.txt", "contents"), Zeros("zeros.bin", 4, 1 + 258 * 4)}) {
+        SCOPED_TRACE(entry.name);
+        NextCase(++number);
+        FullDiskSystem full;
+        Vars.system = &full;
+        ZipBuilder zip;
+        zip.entries = {entry, Stored("next.txt", "next")};
+        Load(zip);
+        EXPECT_EQ(ExitCodeOf([] { ExtractRun(); }), 1);
+        EXPECT_EQ(full.written, Names{Target(entry.name)});
+        EXPECT_EQ(MessageTexts(), Names{"Error escribiendo " + Target(entry.name)});
+        EXPECT_FALSE(host.messages.at(0).owned);
+    }
+}
+
+// An archive that ends inside a stored entry is corrupt and ends the
+// program; one that ends inside deflated data leaves a damaged entry.
+TEST_F(ExtractingEntries, CutInsideStoredDataIsFatalAndInsideDeflatedDataDamage) {
+    struct Case {
+        ZipEntrySpec entry;
+        bool fatal;
+    } cases[] = {
+        {Stored("stored.txt", "contents"), true},
+        {Zeros("zeros.bin", 40, 1 + 258 * 40), false},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry.name);
+        NextCase(++number);
+        ZipBuilder zip;
+        zip.entries = {c.entry};
+        Load(zip);
+        OpenArchive(zip.Build().substr(0, kLocalHeaderSize + c.entry.name.size() + 3));
+        EXPECT_EQ(ExitCodeOf([] { ExtractRun(); }), c.fatal ? 1 : -1);
+        EXPECT_EQ(MessageTexts(),
+                  Names{c.fatal ? "Archivo corrupto, prueba a descargar el archivo otra vez."
+                                : "Error de CRC32 en " + Target(c.entry.name)});
+    }
 }
 
 TEST_F(ExtractingEntries, ARecordWithoutItsSignatureIsFatal) {

@@ -5,6 +5,9 @@
 
 #include <filesystem>
 
+#include "SFXHeader.h"
+#include "SFXMessages.h"
+#include "SFXPaths.h"
 #include "SFXStrings.h"
 #include "UnfurlFixture.h"
 #include "support/PeImage.h"

@@ -80,7 +80,7 @@ protected:
     void ExpectDecodes(TrapStream& stream) {
         std::string compressed = stream.Finish();
         Decoded d = DecodeBytes(compressed);
-        EXPECT_TRUE(d.ok);
+        EXPECT_EQ(d.result, InflateResult::Ok);
         ASSERT_EQ(d.bytes.size(), stream.Size());
         size_t first = 0;
         while (first < d.bytes.size() && d.bytes[first] == stream.Expected()[first])

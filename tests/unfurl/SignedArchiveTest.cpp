@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "SFXDirectory.h"
+#include "SFXHeader.h"
 #include "SFXStrings.h"
 #include "UnfurlFixture.h"
 #include "support/PeImage.h"

@@ -7,16 +7,20 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "ListKeepingHost.h"
+#include "SFXCrc.h"
+#include "SFXDirectory.h"
 #include "SFXInflate.h"
 #include "SFXMemoryFile.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
 #include "SFXVars.h"
 #include "sys/MemoryRegistry.h"
 
@@ -275,24 +279,34 @@ protected:
 
 struct Decoded {
     std::string bytes;
-    bool ok;
+    InflateResult result;
     uint32_t crc;
 };
 
+// What a decoding case changes from an entry that fits its output.
+struct DecodeLimits {
+    uint64_t room = UINT64_MAX;     // the size the entry declares
+    size_t writable = SIZE_MAX;     // bytes the output takes before writes come up short
+    int64_t missing = 0;            // compressed bytes claimed beyond those given
+};
+
 // Runs InflateEntry (or CopyStoredEntry) over the bytes.
-inline Decoded DecodeBytes(const std::string& compressed, bool stored = false) {
+inline Decoded DecodeBytes(const std::string& compressed, bool stored = false,
+                           const DecodeLimits& limits = {}) {
     MemoryFile input(compressed), output;
+    output.LimitWrites(limits.writable);
     Decoder = DecoderState();
     Decoder.input = &input;
     Decoder.output = &output;
-    Decoder.outputName = "out.bin";
-    Decoder.remaining = static_cast<int64_t>(compressed.size());
-    bool ok = true;
-    if (stored)
-        CopyStoredEntry();
-    else
-        ok = InflateEntry();
-    return {output.Bytes(), ok, ~Decoder.crc};
+    Decoder.remaining = static_cast<int64_t>(compressed.size()) + limits.missing;
+    Decoder.room = limits.room;
+    InflateResult result = stored ? CopyStoredEntry() : InflateEntry();
+    return {output.Bytes(), result, ~Decoder.crc};
+}
+
+// gtest shows a result by its place in the table of SFXInflate.h.
+inline void PrintTo(InflateResult result, std::ostream* out) {
+    *out << "InflateResult " << static_cast<int>(result);
 }
 
 inline uint32_t CrcOf(const std::string& bytes) {

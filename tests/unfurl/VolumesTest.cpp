@@ -7,6 +7,10 @@
 #include <filesystem>
 #include <random>
 
+#include "SFXDirectory.h"
+#include "SFXExtract.h"
+#include "SFXHeader.h"
+#include "SFXVolumes.h"
 #include "UnfurlFixture.h"
 #include "support/RandomBytes.h"
 #include "support/TempFolder.h"

@@ -2,8 +2,6 @@
 // arguments reach it as typed, whatever the ANSI code page holds.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <filesystem>
 #include <set>
 #include <string>
@@ -11,7 +9,7 @@
 
 #include "support/NamedDocuments.h"
 #include "support/TempFolder.h"
-#include "sys/WideText.h"
+#include "support/WideProcess.h"
 #include "win32/FoliantCopy.h"
 #include "win32/Robot.h"
 
@@ -20,50 +18,14 @@ using namespace foliant_e2e;
 
 namespace {
 
-struct Finished {
-    int code = -1;  // -1 when the program did not start or end
-    std::string out, err;
-};
-
 // Runs the program beside the tests with 'args' (UTF-8) in 'folder'; its
 // standard output and error land in files there.
-Finished RunBatch(const fs::path& folder, const std::vector<std::string>& args) {
-    std::wstring line = L"\"" + (fs::current_path() / "foliant-batch.exe").wstring() + L"\"";
+WideProcessEnd RunBatch(const fs::path& folder, const std::vector<std::string>& args) {
+    std::string line = "\"" + Utf8Of(fs::current_path() / "foliant-batch.exe") + "\"";
     for (const std::string& arg : args)
-        line += L" \"" + WideFromUtf8(arg) + L"\"";
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    auto create = [&](const char* name) {
-        return CreateFileW((folder / name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
-    HANDLE out = create("stdout.txt"), err = create("stderr.txt");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION started{};
-    BOOL ok = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
-              CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                             nullptr, folder.c_str(), &startup, &started);
-    for (HANDLE h : {out, err})
-        if (h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
-    Finished result;
-    if (ok) {
-        DWORD wait = static_cast<DWORD>(robot::kStartTimeout.count() * 1000);
-        DWORD code = 0;
-        if (WaitForSingleObject(started.hProcess, wait) == WAIT_OBJECT_0 &&
-            GetExitCodeProcess(started.hProcess, &code))
-            result.code = static_cast<int>(code);
-        else
-            TerminateProcess(started.hProcess, 99);
-        CloseHandle(started.hThread);
-        CloseHandle(started.hProcess);
-    }
-    result.out = ReadFile(folder / "stdout.txt");
-    result.err = ReadFile(folder / "stderr.txt");
-    return result;
+        line += " \"" + arg + "\"";
+    return RunWideCommand(line, robot::kStartTimeout, folder / "stdout.txt", folder / "stderr.txt",
+                          folder);
 }
 
 // Documents named in Cyrillic and Japanese, in a folder named in Greek,
@@ -82,7 +44,7 @@ TEST(FoliantBatchNames, PiecesAreNamedAfterDocumentsBeyondTheAnsiCodePage) {
         WriteFile(root / fs::u8path(shelf) / fs::u8path(document.name), document.bytes);
         args.push_back(shelf + "\\" + document.name);
     }
-    Finished run = RunBatch(root, args);
+    WideProcessEnd run = RunBatch(root, args);
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.rfind("Output finished!", 0), 0u) << run.out;

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "Pack.h"
 #include "SFXResource.h"
+#include "support/StubArchive.h"
 #include "support/TempFolder.h"
 #include "win32/Robot.h"
 
@@ -139,21 +139,10 @@ protected:
 
     fs::path Root() const { return fs::path(dir.Path()); }
 
-    // Packs the files under 'source' with the header options into 'name'.
-    std::string Pack(const std::string& name, PackOptions options, const fs::path& source) {
-        options.output = (Root() / name).string();
-        options.stub = (fs::current_path() / "unfurl.exe").string();
-        options.paths = {source.string()};
-        std::ostringstream err;
-        EXPECT_EQ(RunPack(options, err), 0) << err.str();
-        return options.output;
-    }
-
-    fs::path Source(const std::map<std::string, std::string>& files) {
-        fs::path source = Root() / "source";
-        for (const auto& [name, bytes] : files)
-            WriteFile(source / name, bytes);
-        return source;
+    // Packs the files with the header options into 'name'.
+    std::string Pack(const std::string& name, const PackOptions& options,
+                     const std::map<std::string, std::string>& files) {
+        return PackFilesOntoStub(options, Root() / name, Root() / "source", files);
     }
 
     bool Start(const std::string& exe, const fs::path& folder) {
@@ -218,8 +207,8 @@ TEST_F(UnfurlDialogs, ExtractsToTheVolatileFolderRunsTheCommandAndSchedulesRemov
     o.strings[2] = "><probe.exe|/S";
     o.flags = kOfferRun | kHideOverwrite | kListHidden;
     std::string exe = Pack("volatile.exe", o,
-                           Source({{"docs\\readme.txt", "read me\r\n"}, {"probe.exe", probe},
-                                   {"z-data.bin", std::string(1234, 'z')}}));
+                           {{"docs\\readme.txt", "read me\r\n"}, {"probe.exe", probe},
+                            {"z-data.bin", std::string(1234, 'z')}});
     ASSERT_TRUE(Start(exe, Root() / "cwd"));
 
     HWND dialog = MainDialog(robot::kStartTimeout);
@@ -301,7 +290,7 @@ TEST_F(UnfurlDialogs, AutoStartWithoutDoneMessageExtractsAndEnds) {
     std::map<std::string, std::string> files;
     for (int i = 0; i < 24; ++i)
         files["part" + std::to_string(10 + i) + ".bin"] = NoiseBytes(400000, i);
-    std::string exe = Pack("auto.exe", o, Source(files));
+    std::string exe = Pack("auto.exe", o, files);
     WriteFile(Root() / "out" / "part20.bin", "old");
     ASSERT_TRUE(Start(exe, Root() / "cwd"));
     HWND exists = Window("Confirmar sobreescritura", robot::kStartTimeout);
@@ -322,7 +311,7 @@ TEST_F(UnfurlDialogs, DamagedArchiveIsReportedAndEndsWithOne) {
     PackOptions o;
     o.strings[0] = kCaption;
     o.strings[1] = (Root() / "out").string();
-    std::string exe = Pack("damaged.exe", o, Source({{"a.txt", "alpha"}, {"b.txt", "beta"}}));
+    std::string exe = Pack("damaged.exe", o, {{"a.txt", "alpha"}, {"b.txt", "beta"}});
     std::string bytes = ReadFile(exe);
     const std::string central{'P', 'K', '\x01', '\x02'};
     size_t at = bytes.rfind(central);
@@ -343,7 +332,7 @@ TEST_F(UnfurlDialogs, DeclinedStartUpMessageEndsWithZeroAndNothingExtracted) {
     o.strings[1] = (Root() / "out").string();
     o.strings[4] = "\xbfInstalar la prueba?";
     o.messageStyle = MB_YESNO | MB_ICONQUESTION;
-    std::string exe = Pack("question.exe", o, Source({{"a.txt", "alpha"}}));
+    std::string exe = Pack("question.exe", o, {{"a.txt", "alpha"}});
     ASSERT_TRUE(Start(exe, Root() / "cwd"));
     Answer(Window(kCaption, robot::kStartTimeout), IDNO);
     EXPECT_EQ(texts.back(), "\xbfInstalar la prueba?");
@@ -367,7 +356,7 @@ TEST_F(UnfurlDialogs, SelectionQuestionsPasswordAndCancel) {
     o.store = true;
     for (int i = 0; i < 12; ++i)
         files["d" + std::to_string(10 + i) + ".bin"] = NoiseBytes(2000000, i);
-    std::string exe = Pack("questions.exe", o, Source(files));
+    std::string exe = Pack("questions.exe", o, files);
     WriteFile(out / "a-old.txt", "old a");
     WriteFile(out / "b-old.txt", "old b");
     fs::path cwd = Root() / "cwd";
@@ -445,7 +434,7 @@ TEST_F(UnfurlDialogs, UserSelectionEnablesStartInTheSmallestDialog) {
     o.strings[0] = kCaption;
     o.strings[1] = (Root() / "out").string();
     o.flags = kHideOverwrite | kUserSelects;
-    std::string exe = Pack("small.exe", o, Source({{"a.txt", "alpha"}}));
+    std::string exe = Pack("small.exe", o, {{"a.txt", "alpha"}});
     ASSERT_TRUE(Start(exe, Root() / "cwd"));
     HWND dialog = MainDialog(robot::kStartTimeout);
     ASSERT_NE(dialog, nullptr);

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "Pack.h"
 #include "SFXResource.h"
+#include "support/StubArchive.h"
 #include "support/TempFolder.h"
 #include "win32/Robot.h"
 
@@ -199,17 +199,10 @@ protected:
 
     fs::path Root() const { return fs::path(dir.Path()); }
 
-    std::string Pack(const std::string& name, PackOptions options,
+    // Packs the files with the header options into 'name'.
+    std::string Pack(const std::string& name, const PackOptions& options,
                      const std::map<std::string, std::string>& files) {
-        fs::path source = Root() / "source";
-        for (const auto& [file, bytes] : files)
-            dir.Write("source\\" + file, bytes);
-        options.output = (Root() / name).string();
-        options.stub = (fs::current_path() / "unfurl.exe").string();
-        options.paths = {source.string()};
-        std::ostringstream err;
-        EXPECT_EQ(RunPack(options, err), 0) << err.str();
-        return options.output;
+        return PackFilesOntoStub(options, Root() / name, Root() / "source", files);
     }
 };
 

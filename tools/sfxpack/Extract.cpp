@@ -6,8 +6,9 @@
 
 #include "ListKeepingHost.h"
 #include "Pack.h"
+#include "SFXExtract.h"
 #include "SFXInflate.h"
-#include "SFXProcs.h"
+#include "SFXPaths.h"
 #include "SFXStrings.h"
 #include "SFXVars.h"
 #include "sys/SfxSystem.h"

@@ -11,10 +11,14 @@
 #include <iostream>
 #include <iterator>
 
+#include "SFXCrc.h"
+#include "SFXDirectory.h"
+#include "SFXHeader.h"
 #include "SFXInflate.h"
 #include "SFXMemoryFile.h"
-#include "SFXProcs.h"
+#include "SFXMessages.h"
 #include "SFXVars.h"
+#include "SFXVolumes.h"
 #include "ZipWriter.h"
 
 namespace fs = std::filesystem;

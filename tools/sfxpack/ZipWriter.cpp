@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <random>
 
-#include "SFXProcs.h"
+#include "SFXCrc.h"
+#include "SFXCrypt.h"
+#include "SFXPaths.h"
 
 #ifdef SFXPACK_HAVE_ZLIB
 #include <zlib.h>

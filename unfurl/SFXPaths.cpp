@@ -1,10 +1,9 @@
-// Messages, path helpers and exact archive reads of the stub.
-#include "SFXProcs.h"
+// Paths in the Windows form and the text checks made on entry names.
+#include "SFXPaths.h"
 
 #include <cctype>
 
 #include "SFXDefs.h"
-#include "SFXStrings.h"
 #include "SFXVars.h"
 
 namespace {
@@ -43,42 +42,6 @@ size_t Utf8SequenceAt(const std::string& text, size_t at) {
 }
 
 }  // namespace
-
-std::string FillPlaceholder(const std::string& text, const std::string& argument) {
-    size_t at = text.find(kPlaceholder);
-    if (at == std::string::npos)
-        return text;
-    std::string filled = text;
-    filled.replace(at, 2, argument);
-    return filled;
-}
-
-void ReportFatal(const std::string& message) {
-    if (!message.empty())
-        Vars.host->ShowMessage(message, kErrorCaption, kStyleIconStop | kStyleTaskModal, false);
-    Vars.host->EndProgram(1);
-}
-
-void CloseAtProcessEnd() {
-    Vars.EntryTable.clear();
-    Vars.EntryTable.shrink_to_fit();
-    Vars.EntryNames.clear();
-    if (Vars.ArchiveFile && !Vars.ArchiveFile->Close())
-        Vars.host->ShowMessage(FillPlaceholder(kMsgCannotClose, Vars.ArchivePath), kErrorCaption,
-                               kStyleIconStop | kStyleTaskModal, false);
-    Vars.ArchiveFile.reset();
-    // Closed before it is removed: an open file cannot be deleted.
-    Vars.StagingFile.reset();
-    if (!Vars.StagingName.empty() && Vars.system->PathExists(Vars.StagingName))
-        Vars.system->RemoveFile(Vars.StagingName);
-    // A volatile folder nothing was extracted into is not left behind.
-    if (Vars.DestinationIsVolatile)
-        Vars.system->RemoveEmptyFolder(ExcludeTrailingBackslashes(Vars.VolatileFolderPath));
-}
-
-void ReportError(const std::string& message) {
-    Vars.host->ShowMessage(message, kErrorCaption, kStyleIconStop | kStyleTaskModal, true);
-}
 
 std::string IncludeTrailingBackslash(const std::string& path) {
     if (path.empty() || path.back() == '\\')
@@ -141,6 +104,11 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
+std::string FullPath(const std::string& path) {
+    std::string full = Vars.system->FullPath(path);
+    return full.size() < kMaxNameSize ? full : std::string();
+}
+
 bool IsValidUtf8(const std::string& text) {
     for (size_t at = 0, n; at < text.size(); at += n)
         if ((n = Utf8SequenceAt(text, at)) == 0)
@@ -156,21 +124,4 @@ std::string MarkInvalidUtf8(const std::string& text) {
         at += n ? n : 1;
     }
     return marked;
-}
-
-std::string FullPath(const std::string& path) {
-    std::string full = Vars.system->FullPath(path);
-    return full.size() < kMaxNameSize ? full : std::string();
-}
-
-void ReadExact(void* buffer, size_t count) {
-    if (count == 0)
-        return;
-    if (Vars.ArchiveFile->Read(buffer, count) != count)
-        ReportFatal(kMsgCorrupt);
-}
-
-void SkipBytes(uint64_t count) {
-    SfxFile& file = *Vars.ArchiveFile;
-    file.Seek(file.Position() + count);
 }

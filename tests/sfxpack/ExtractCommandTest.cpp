@@ -131,9 +131,12 @@ TEST_F(ExtractCommand, AMissingOrWrongPasswordFailsTheRun) {
             << extract.err;
         // A wrong password passes the one-byte check of an entry now and
         // then (1 in 256); that entry then decodes to damage, which is
-        // reported by name. Nothing comes out as if the password were right.
+        // reported by name. Nothing comes out as if the password were right;
+        // an empty file holds nothing a password could get wrong.
         auto source = Tree(Native("tree"));
         for (const auto& [name, state] : Tree(Native("out"))) {
+            if (source[name].bytes.empty() && state.bytes.empty())
+                continue;
             std::string leaf = fs::path(name).filename().string();
             EXPECT_NE(extract.err.find(leaf), std::string::npos) << name << "\n" << extract.err;
             if (!state.bytes.empty())

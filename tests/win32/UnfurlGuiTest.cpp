@@ -456,37 +456,6 @@ TEST_F(UnfurlDialogs, UserSelectionEnablesStartInTheSmallestDialog) {
     EXPECT_FALSE(fs::exists(Root() / "out"));
 }
 
-// The size the stub's PE header gives its certificate table (0 unsigned).
-uint32_t CertificateTableSize(const std::string& image) {
-    auto u32 = [&](size_t at) {
-        uint32_t v = 0;
-        for (int i = 3; i >= 0; --i)
-            v = (v << 8) | static_cast<unsigned char>(image.at(at + static_cast<size_t>(i)));
-        return v;
-    };
-    size_t pe = u32(0x3C);
-    return u32(pe + 24 + 128 + 4);
-}
-
-// An Authenticode-signed archive (packed and signed at build time)
-// extracts by itself like an unsigned one.
-TEST_F(UnfurlDialogs, SignedAutoStartArchiveExtractsTheSamples) {
-    fs::path exe = fs::current_path() / "signed-samples.exe";
-    ASSERT_GT(CertificateTableSize(ReadFile(exe)), 0u) << "the archive is not signed";
-    fs::path out = Root() / "signed out";
-    SetEnvironmentVariableA("SIGNED_SAMPLES_OUT", out.string().c_str());
-    ASSERT_TRUE(Start(exe.string(), Root() / "cwd"));
-    SetEnvironmentVariableA("SIGNED_SAMPLES_OUT", nullptr);
-    EXPECT_EQ(program.Wait(robot::kStartTimeout), 0);
-    size_t compared = 0;
-    for (const auto& sample : fs::directory_iterator(SAMPLES_DIR)) {
-        EXPECT_EQ(ReadFile(out / sample.path().filename()), ReadFile(sample.path()))
-            << sample.path().filename();
-        ++compared;
-    }
-    EXPECT_GT(compared, 3u);
-}
-
 // The heights of the four kinds of dialog, all with the list shown.
 TEST(UnfurlDialogHeights, DifferByTheRemovedRows) {
     ASSERT_TRUE(MeasuredByUnits.count(0)) << "the full dialog was not measured";

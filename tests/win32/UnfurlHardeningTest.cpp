@@ -1,8 +1,7 @@
 // unfurl.exe as an installer people download: the image is relocatable and
 // marked NX, imports only libraries the system always takes from its own
 // folder, carries its manifest (the installer's asking for administrator
-// rights), loads nothing planted beside it, and its dialog with visual
-// styles at 96 and 144 DPI.
+// rights), and its dialog with visual styles at 96 and 144 DPI.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -22,7 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint16_t kAutoStart = 0x0008, kNoDoneMessage = 0x0010;
 constexpr uint16_t kDynamicBase = 0x0040, kNxCompatible = 0x0100;
 constexpr uint16_t kRelocationsStripped = 0x0001;
 constexpr uint32_t kManifestType = 24;
@@ -179,19 +177,6 @@ TEST(StubImage, TheInstallerAsksForAdministratorRights) {
     EXPECT_TRUE(setup.DllCharacteristics() & kDynamicBase);
 }
 
-// Libraries installers are known to load by name, none of them a KnownDLL.
-// Left out: version, uxtheme and msimg32. Wine's own user32 and comctl32
-// import them, and Wine resolves those imports through the program's folder
-// while it loads the program, before any of its code runs.
-const char* const kPlantedNames[] = {
-    "dwmapi",   "cryptbase", "comctl32",  "textshaping", "propsys",  "profapi",  "userenv",
-    "winmm",    "cryptsp",   "wtsapi32",  "netapi32",    "secur32",  "sspicli",  "ntmarta",
-    "apphelp",  "dbghelp",   "riched20",  "riched32",    "mpr",      "oleacc",   "winhttp",
-    "wininet",  "urlmon",    "iertutil",  "bcrypt",      "rsaenh",   "dwrite",   "windowscodecs",
-    "srvcli",   "linkinfo",  "ntshrui",   "cscapi",      "explorerframe", "edputil", "mlang",
-    "msasn1",   "wldp",      "wintrust",  "crypt32",     "imagehlp",
-};
-
 class UnfurlBeside : public ::testing::Test {
 protected:
     TempFolder dir;
@@ -205,58 +190,6 @@ protected:
         return PackFilesOntoStub(options, Root() / name, Root() / "source", files);
     }
 };
-
-// Wine told to prefer a library it finds on the search path to its own, for
-// one program name, as WINEDLLOVERRIDES would (which a process started from
-// inside Wine does not read); removed when it goes.
-class PreferPlantedLibraries {
-public:
-    explicit PreferPlantedLibraries(const std::string& program)
-        : key_("Software\\Wine\\AppDefaults\\" + program) {
-        HKEY overrides = nullptr;
-        if (RegCreateKeyA(HKEY_CURRENT_USER, (key_ + "\\DllOverrides").c_str(), &overrides) !=
-            ERROR_SUCCESS)
-            return;
-        for (const char* name : kPlantedNames)
-            RegSetValueExA(overrides, name, 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>("native,builtin"), 15);
-        RegCloseKey(overrides);
-    }
-    ~PreferPlantedLibraries() { RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str()); }
-    PreferPlantedLibraries(const PreferPlantedLibraries&) = delete;
-    PreferPlantedLibraries& operator=(const PreferPlantedLibraries&) = delete;
-
-private:
-    std::string key_;
-};
-
-// The folder of the archive, its current folder too, holds a marker library
-// under each name, and Wine is told to prefer such a library to its own.
-TEST_F(UnfurlBeside, PlantedLibrariesAreNeverLoaded) {
-    PackOptions o;
-    o.strings[0] = "Planted";
-    o.strings[1] = (Root() / "out").string();
-    o.flags = kAutoStart | kNoDoneMessage;
-    fs::create_directories(Root() / "downloads");
-    std::string exe = Pack("downloads\\setup.exe", o,
-                           {{"a.txt", "alpha"}, {"docs\\b.txt", std::string(3000, 'b')}});
-    std::string marker = ProgramBytes("planted_marker.dll");
-    ASSERT_FALSE(marker.empty());
-    fs::path downloads = Root() / "downloads";
-    for (const char* name : kPlantedNames)
-        dir.Write(std::string("downloads\\") + name + ".dll", marker);
-
-    PreferPlantedLibraries prefer("setup.exe");
-    ASSERT_TRUE(program.Start(exe, downloads.string()));
-    EXPECT_EQ(program.Wait(robot::kStartTimeout), 0);
-
-    EXPECT_EQ(dir.Read("out\\a.txt"), "alpha");
-    EXPECT_EQ(dir.Read("out\\docs\\b.txt"), std::string(3000, 'b'));
-    for (const auto& file : fs::directory_iterator(downloads))
-        EXPECT_NE(file.path().extension(), ".loaded")
-            << file.path().filename() << " was loaded by "
-            << dir.Read("downloads\\" + file.path().filename().string());
-}
 
 // Sets the display's DPI for the programs started from now on; puts the old
 // settings back when it goes.

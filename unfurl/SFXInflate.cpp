@@ -619,6 +619,8 @@ InflateResult Inflater::ReadLengths(uint8_t* lengths, unsigned count) {
             continue;
         }
         if (symbol == 16) {
+            if (i == 0)
+                return InflateResult::RepeatWithoutLength;
             repeat = 3 + PeekBits(2);
             DumpBits(2);
             value = previous;

@@ -19,6 +19,7 @@ enum class InflateResult : uint8_t {
     BadCodeLengthCode,      // the code-length code is incomplete or oversubscribed
     BadCodeLengthSymbol,    // bits that name no code-length symbol (a one-code set)
     RepeatPastEnd,          // a repeat runs past the lengths the block header counts
+    RepeatWithoutLength,    // code 16 as the first length: there is none to repeat
     NoEndOfBlockCode,       // the literal/length code has no end-of-block code
     BadLiteralLengths,      // the literal/length code is incomplete or oversubscribed
     BadDistanceLengths,     // the distance code is incomplete or oversubscribed

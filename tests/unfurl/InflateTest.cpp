@@ -325,6 +325,9 @@ TEST_F(InflateFailures, EachFailureHasItsReasonAndKeepsTheBytesBeforeIt) {
         // the third run passes the 258 lengths.
         {"repeat past the lengths", codeLengthCode({{8, 1}, {18, 1}}, 0xFFFFFF, 24), false, {},
          InflateResult::RepeatPastEnd, ""},
+        // Symbols 8 and 16 get one bit each: the first code is a repeat.
+        {"repeat with no length before it", codeLengthCode({{8, 1}, {16, 1}}, 1, 1 + 2 + 32),
+         false, {}, InflateResult::RepeatWithoutLength, ""},
         {"no end-of-block code", DynamicStream(withoutEnd, {1}, literalsABC), false, {},
          InflateResult::NoEndOfBlockCode, ""},
         {"literal lengths oversubscribed", DynamicStream(oversubscribed, {1}, zeroBits), false, {},

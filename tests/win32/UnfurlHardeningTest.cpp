@@ -8,13 +8,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "Pack.h"
 #include "SFXResource.h"
+#include "support/PeFile.h"
 #include "support/StubArchive.h"
 #include "support/TempFolder.h"
+#include "support/WideProcess.h"
 #include "win32/Robot.h"
 
 namespace fs = std::filesystem;
@@ -24,101 +25,11 @@ namespace {
 constexpr uint16_t kDynamicBase = 0x0040, kNxCompatible = 0x0100;
 constexpr uint16_t kRelocationsStripped = 0x0001;
 constexpr uint32_t kManifestType = 24;
-constexpr int kImportDirectory = 1, kResourceDirectory = 2, kRelocationDirectory = 5,
-              kDelayImportDirectory = 13;
 
 // A program of the build, beside the tests.
-std::string ProgramBytes(const char* name) {
-    std::ifstream in(fs::current_path() / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+PeFile Program(const char* name) {
+    return PeFile(wide_process::ReadAll(fs::current_path() / name));
 }
-
-// The parts of a PE32 file these checks read, found through its headers.
-class PeFile {
-public:
-    explicit PeFile(std::string bytes) : bytes_(std::move(bytes)) {
-        if (bytes_.size() < 0x40 || bytes_.compare(0, 2, "MZ") != 0)
-            return;
-        pe_ = U32(0x3C);
-        if (pe_ + 24 + 96 > bytes_.size() || bytes_.compare(pe_, 4, std::string("PE\0\0", 4)) != 0)
-            return;
-        optional_ = pe_ + 24;
-        valid_ = U16(optional_) == 0x10B;
-    }
-    bool valid() const { return valid_; }
-    uint16_t Characteristics() const { return U16(pe_ + 22); }
-    uint16_t DllCharacteristics() const { return U16(optional_ + 70); }
-    uint32_t DirectoryRva(int index) const { return U32(optional_ + 96 + 8 * index); }
-    uint32_t DirectorySize(int index) const { return U32(optional_ + 96 + 8 * index + 4); }
-
-    // The names of the imported libraries, in lower case.
-    std::vector<std::string> Imports() const {
-        std::vector<std::string> names;
-        uint32_t at = Offset(DirectoryRva(kImportDirectory));
-        for (; at != 0 && at + 20 <= bytes_.size() && U32(at + 12) != 0; at += 20) {
-            std::string name = CString(Offset(U32(at + 12)));
-            for (char& c : name)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            names.push_back(name);
-        }
-        return names;
-    }
-
-    // The first resource of a type: its bytes, empty when there is none.
-    std::string Resource(uint32_t type) const {
-        uint32_t root = Offset(DirectoryRva(kResourceDirectory));
-        if (root == 0)
-            return {};
-        uint32_t entry = FindEntry(root, root, type);
-        for (int level = 0; level < 2 && entry != 0; ++level)
-            entry = FindEntry(root, entry, 0);
-        if (entry == 0 || entry + 8 > bytes_.size())
-            return {};
-        uint32_t data = Offset(U32(entry)), size = U32(entry + 4);
-        return data != 0 && data + size <= bytes_.size() ? bytes_.substr(data, size) : std::string();
-    }
-
-private:
-    std::string bytes_;
-    uint32_t pe_ = 0, optional_ = 0;
-    bool valid_ = false;
-
-    uint32_t U16(size_t at) const {
-        return at + 2 <= bytes_.size() ? static_cast<uint8_t>(bytes_[at]) |
-                                             static_cast<uint8_t>(bytes_[at + 1]) << 8
-                                       : 0;
-    }
-    uint32_t U32(size_t at) const { return U16(at) | U16(at + 2) << 16; }
-    std::string CString(uint32_t at) const {
-        return at < bytes_.size() ? std::string(bytes_.c_str() + at) : std::string();
-    }
-    // The file offset of an address of the loaded image; 0 when no
-    // section holds it.
-    uint32_t Offset(uint32_t rva) const {
-        uint32_t sections = optional_ + U16(pe_ + 20);
-        for (uint32_t i = 0; i < U16(pe_ + 6); ++i) {
-            uint32_t s = sections + 40 * i;
-            uint32_t start = U32(s + 12), size = std::max(U32(s + 8), U32(s + 16));
-            if (rva != 0 && rva >= start && rva < start + size)
-                return rva - start + U32(s + 20);
-        }
-        return 0;
-    }
-    // In the resource directory at 'directory': the entry with this id (any
-    // entry when id is 0), followed to its subdirectory or data entry.
-    uint32_t FindEntry(uint32_t root, uint32_t directory, uint32_t id) const {
-        uint32_t count = U16(directory + 12) + U16(directory + 14);
-        for (uint32_t i = 0; i < count; ++i) {
-            uint32_t entry = directory + 16 + 8 * i;
-            if (id != 0 && U32(entry) != id)
-                continue;
-            return root + (U32(entry + 4) & 0x7FFFFFFF);
-        }
-        return 0;
-    }
-};
-
-PeFile Program(const char* name) { return PeFile(ProgramBytes(name)); }
 
 bool Holds(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -141,8 +52,8 @@ TEST(StubImage, IsRelocatableAndNotExecutableWhereItHoldsData) {
 // side-by-side copy. Nothing is imported late.
 TEST(StubImage, ImportsOnlyLibrariesThatCannotBePlanted) {
     const std::vector<std::string> allowed = {
-        "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
-        "oleaut32.dll", "msvcrt.dll", "comdlg32.dll", "shlwapi.dll", "comctl32.dll"};
+        "kernel32.dll", "user32.dll", "gdi32.dll",    "advapi32.dll", "shell32.dll", "ole32.dll",
+        "oleaut32.dll", "msvcrt.dll", "comdlg32.dll", "shlwapi.dll",  "comctl32.dll"};
     PeFile stub = Program("unfurl.exe");
     ASSERT_TRUE(stub.valid());
     std::vector<std::string> imports = stub.Imports();
@@ -160,11 +71,10 @@ TEST(StubImage, ManifestBindsCommonControlsSixAndRunsWithTheInvokersRights) {
     EXPECT_TRUE(Holds(manifest, ">true</dpiAware>"));
     EXPECT_TRUE(Holds(manifest, ">system</dpiAwareness>"));
     // Vista, 7, 8, 8.1, and 10 (which 11 shares).
-    for (const char* id : {"e2011457-1546-43c5-a5fe-008deee3d3f0",
-                           "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
-                           "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
-                           "1f676c76-80e1-4239-95bb-83d0f6d0da78",
-                           "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+    for (const char* id :
+         {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+          "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+          "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
         EXPECT_TRUE(Holds(manifest, std::string("<supportedOS Id=\"{") + id + "}\"/>")) << id;
 }
 
@@ -247,7 +157,8 @@ TEST_F(UnfurlBeside, TheDialogFitsAt96And144Dpi) {
     o.strings[0] = "Prueba de Scrollix";
     o.strings[1] = (Root() / "out").string();
     std::string exe = Pack("dpi.exe", o,
-                           {{"readme.txt", "read me"}, {"docs\\manual.txt", std::string(5000, 'm')},
+                           {{"readme.txt", "read me"},
+                            {"docs\\manual.txt", std::string(5000, 'm')},
                             {"setup.ini", "[setup]"}});
     std::map<DWORD, int> buttonHeights;
     for (DWORD dpi : {96u, 144u}) {
@@ -258,13 +169,16 @@ TEST_F(UnfurlBeside, TheDialogFitsAt96And144Dpi) {
         ASSERT_NE(dialog, nullptr) << dpi;
         robot::Click(GetDlgItem(dialog, IDC_SHOW_FILES));
         HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
-        ASSERT_TRUE(robot::WaitFor([&] { return IsWindowVisible(list) != 0; }, robot::kStepTimeout));
+        ASSERT_TRUE(
+            robot::WaitFor([&] { return IsWindowVisible(list) != 0; }, robot::kStepTimeout));
         Sleep(1500);
-        robot::SaveScreenshot(ScreenshotFolder() + "unfurl-main-" + std::to_string(dpi) + "dpi.bmp");
+        robot::SaveScreenshot(ScreenshotFolder() + "unfurl-main-" + std::to_string(dpi) +
+                              "dpi.bmp");
 
         // From the top down, nothing overlaps what follows it.
         int above = 0;
-        for (int id : {IDC_DESTINATION, IDC_FILE_LIST, IDC_OVERWRITE_GROUP, IDC_BUTTON_LINE, IDOK}) {
+        for (int id :
+             {IDC_DESTINATION, IDC_FILE_LIST, IDC_OVERWRITE_GROUP, IDC_BUTTON_LINE, IDOK}) {
             RECT r;
             GetWindowRect(GetDlgItem(dialog, id), &r);
             EXPECT_LE(above, r.top) << dpi << " dpi, control " << id;

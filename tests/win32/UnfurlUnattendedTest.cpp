@@ -8,6 +8,7 @@
 #include <map>
 
 #include "Pack.h"
+#include "support/PeFile.h"
 #include "support/StubArchive.h"
 #include "support/TempFolder.h"
 #include "support/WideProcess.h"
@@ -28,23 +29,13 @@ protected:
     fs::path Root() const { return fs::path(dir.Path()); }
 };
 
-// The size the stub's PE header gives its certificate table (0 unsigned).
-uint32_t CertificateTableSize(const std::string& image) {
-    auto u32 = [&](size_t at) {
-        uint32_t v = 0;
-        for (int i = 3; i >= 0; --i)
-            v = (v << 8) | static_cast<unsigned char>(image.at(at + static_cast<size_t>(i)));
-        return v;
-    };
-    size_t pe = u32(0x3C);
-    return u32(pe + 24 + 128 + 4);
-}
-
 // An Authenticode-signed archive (packed and signed at build time)
 // extracts by itself like an unsigned one.
 TEST_F(UnfurlAlone, SignedAutoStartArchiveExtractsTheSamples) {
     fs::path exe = fs::current_path() / "signed-samples.exe";
-    ASSERT_GT(CertificateTableSize(ReadAll(exe)), 0u) << "the archive is not signed";
+    PeFile archive(ReadAll(exe));
+    ASSERT_TRUE(archive.valid());
+    ASSERT_GT(archive.DirectorySize(kSecurityDirectory), 0u) << "the archive is not signed";
     fs::path out = Root() / "signed out";
     SetEnvironmentVariableA("SIGNED_SAMPLES_OUT", out.string().c_str());
     fs::create_directories(Root() / "cwd");

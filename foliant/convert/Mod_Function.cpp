@@ -416,7 +416,7 @@ bool ReaderConverters::DocToText(const std::string& source, const std::string& t
     lastFailure_ = SkipReason::Unreadable;
     if (!sys_.ReadFile(source, doc))
         return false;
-    switch (ReadWordDocument(sys_, doc, text)) {
+    switch (ReadWordDocument(doc, text)) {
     case DocProblem::None:
         return sys_.WriteFile(target, text);
     case DocProblem::NotWord:

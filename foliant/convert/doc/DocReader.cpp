@@ -20,7 +20,7 @@ std::string_view Slice(std::string_view stream, uint32_t fc, uint32_t lcb) {
 
 }  // namespace
 
-DocProblem ReadWordDocument(System& sys, std::string_view doc, std::string& text) {
+DocProblem ReadWordDocument(std::string_view doc, std::string& text) {
     text.clear();
     CompoundFile file;
     std::string wordDocument, table;
@@ -55,6 +55,7 @@ DocProblem ReadWordDocument(System& sys, std::string_view doc, std::string& text
     return DocProblem::None;
 }
 
-bool DocToPlainText(System& sys, std::string_view doc, std::string& text) {
-    return ReadWordDocument(sys, doc, text) == DocProblem::None;
+// The signature of the other readers; a .doc is read from memory alone.
+bool DocToPlainText(System&, std::string_view doc, std::string& text) {
+    return ReadWordDocument(doc, text) == DocProblem::None;
 }

@@ -15,4 +15,4 @@ enum class DocProblem { None, NotWord, Encrypted, Damaged };
 
 // DocToPlainText, telling why a file gives no text: not a Word 97-2003
 // document (another file, or an older Word), encrypted, or damaged.
-DocProblem ReadWordDocument(System& sys, std::string_view doc, std::string& text);
+DocProblem ReadWordDocument(std::string_view doc, std::string& text);

@@ -262,7 +262,7 @@ void PlainTextBuilder::MergeNotes() {
     notes_ = std::string();
 }
 
-std::string PlainTextBuilder::Finish(System& sys) {
+std::string PlainTextBuilder::Finish() {
     MergeNotes();
     std::string all = std::move(body_);
     body_.clear();

@@ -72,7 +72,7 @@ public:
 
     // The whole text in UTF-8 with CR LF line ends, ending
     // with exactly one CR LF when there is any text.
-    std::string Finish(System& sys);
+    std::string Finish();
     // Streaming: the rest of the body, the notes and the closing CR LF go
     // to the sink, as Finish would give them. False when the sink failed.
     bool EndStream();

@@ -6,13 +6,13 @@
 namespace {
 
 template <typename Read>
-bool ReadWhole(System& sys, std::string& text, Read read) {
+bool ReadWhole(std::string& text, Read read) {
     text.clear();
     PlainTextBuilder out;
     ReadReport report;
     if (!read(out, report))
         return false;
-    text = out.Finish(sys);
+    text = out.Finish();
     return true;
 }
 
@@ -34,26 +34,26 @@ private:
 }  // namespace
 
 bool DocxToPlainText(System& sys, std::string_view file, std::string& text) {
-    return ReadWhole(sys, text, [&](PlainTextBuilder& out, ReadReport& report) {
+    return ReadWhole(text, [&](PlainTextBuilder& out, ReadReport& report) {
         return ReadDocx(sys, file, out, report);
     });
 }
 
 bool OdtToPlainText(System& sys, std::string_view file, std::string& text) {
-    return ReadWhole(sys, text, [&](PlainTextBuilder& out, ReadReport& report) {
+    return ReadWhole(text, [&](PlainTextBuilder& out, ReadReport& report) {
         return ReadOdt(sys, file, out, report);
     });
 }
 
 bool EpubToPlainText(System& sys, std::string_view file, std::string& text) {
-    return ReadWhole(sys, text, [&](PlainTextBuilder& out, ReadReport& report) {
+    return ReadWhole(text, [&](PlainTextBuilder& out, ReadReport& report) {
         return ReadEpubBook(sys, file, out, report);
     });
 }
 
 bool Fb2ToPlainText(System& sys, std::string_view file, std::string& text) {
     MemoryReader book(file);
-    return ReadWhole(sys, text, [&](PlainTextBuilder& out, ReadReport& report) {
+    return ReadWhole(text, [&](PlainTextBuilder& out, ReadReport& report) {
         return ReadFictionBook(sys, book, out, report);
     });
 }

@@ -467,7 +467,7 @@ TEST(EpubReader, ReadsTheRestOfABookAroundABadChapter) {
     PlainTextBuilder out;
     ReadReport report;
     ASSERT_TRUE(ReadEpubBook(sys, book, out, report));
-    EXPECT_EQ(sys.Written(out.Finish(sys)), "One\r\nWrite to now, \xE9t\xE9\r\nMore ?\r\n\xE7" "a ? \x97 \x92\r\n");
+    EXPECT_EQ(sys.Written(out.Finish()), "One\r\nWrite to now, \xE9t\xE9\r\nMore ?\r\n\xE7" "a ? \x97 \x92\r\n");
     EXPECT_EQ(report.skippedParts, std::vector<std::string>{"OPS/c3.xhtml"});
 }
 
@@ -515,7 +515,7 @@ TEST(PlainTextBuilder, StoredNotesFollowTheStreamedBody) {
     CodePageSystem sys(kUtf8CodePage);
     PlainTextBuilder whole;
     play(whole);
-    std::string expected = whole.Finish(sys);
+    std::string expected = whole.Finish();
     std::string streamed;
     MemoryNotes notes;
     PlainTextBuilder out;

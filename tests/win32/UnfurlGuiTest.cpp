@@ -13,6 +13,7 @@
 #include <map>
 
 #include "Pack.h"
+#include "SFXDefs.h"
 #include "SFXResource.h"
 #include "support/StubArchive.h"
 #include "support/TempFolder.h"
@@ -23,9 +24,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr uint16_t kOfferRun = 0x0001, kUserSelects = 0x0002, kHideOverwrite = 0x0004,
-                   kAutoStart = 0x0008, kNoDoneMessage = 0x0010, kListHidden = 0x0040,
-                   kAllowCancel = 0x0200;
 constexpr const char* kCaption = "Prueba de Scrollix";
 constexpr const char* kCorrupt = "Archivo corrupto, prueba a descargar el archivo otra vez.";
 constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
@@ -205,7 +203,7 @@ TEST_F(UnfurlDialogs, ExtractsToTheVolatileFolderRunsTheCommandAndSchedulesRemov
     o.strings[0] = kCaption;
     o.strings[1] = "<VOLATILE>";
     o.strings[2] = "><probe.exe|/S";
-    o.flags = kOfferRun | kHideOverwrite | kListHidden;
+    o.flags = FLAG_OFFER_RUN | FLAG_HIDE_OVERWRITE | FLAG_LIST_HIDDEN;
     std::string exe = Pack("volatile.exe", o,
                            {{"docs\\readme.txt", "read me\r\n"}, {"probe.exe", probe},
                             {"z-data.bin", std::string(1234, 'z')}});
@@ -284,8 +282,8 @@ TEST_F(UnfurlDialogs, AutoStartWithoutDoneMessageExtractsAndEnds) {
     PackOptions o;
     o.strings[0] = kCaption;
     o.strings[1] = (Root() / "out").string();
-    o.flags = kOfferRun | kAutoStart | kNoDoneMessage;
-    o.overwriteMode = 2;
+    o.flags = FLAG_OFFER_RUN | FLAG_AUTO_START | FLAG_NO_DONE_MESSAGE;
+    o.overwriteMode = OVERWRITE_ASK;
     o.store = true;
     std::map<std::string, std::string> files;
     for (int i = 0; i < 24; ++i)
@@ -348,8 +346,8 @@ TEST_F(UnfurlDialogs, SelectionQuestionsPasswordAndCancel) {
     o.strings[0] = kCaption;
     fs::path out = Root() / "out";
     o.strings[1] = out.string();
-    o.flags = kAllowCancel;
-    o.overwriteMode = 2;
+    o.flags = FLAG_ALLOW_CANCEL;
+    o.overwriteMode = OVERWRITE_ASK;
     o.password = "abre";
     std::map<std::string, std::string> files = {
         {"a-old.txt", "new a"}, {"b-old.txt", "new b"}, {"c-new.txt", "new c"}};
@@ -433,7 +431,7 @@ TEST_F(UnfurlDialogs, UserSelectionEnablesStartInTheSmallestDialog) {
     PackOptions o;
     o.strings[0] = kCaption;
     o.strings[1] = (Root() / "out").string();
-    o.flags = kHideOverwrite | kUserSelects;
+    o.flags = FLAG_HIDE_OVERWRITE | FLAG_USER_SELECTS;
     std::string exe = Pack("small.exe", o, {{"a.txt", "alpha"}});
     ASSERT_TRUE(Start(exe, Root() / "cwd"));
     HWND dialog = MainDialog(robot::kStartTimeout);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "Pack.h"
+#include "SFXDefs.h"
 #include "support/NameTree.h"
 #include "support/StubArchive.h"
 #include "support/TempFolder.h"
@@ -24,7 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint16_t kAutoStart = 0x0008, kNoDoneMessage = 0x0010, kExpandEnv = 0x0020;
 // "Ziel ü 日本": a destination the ANSI code page cannot hold.
 constexpr const char* kDestination = "Ziel \xC3\xBC \xE6\x97\xA5\xE6\x9C\xAC";
 
@@ -59,8 +59,8 @@ TEST_P(UnicodeNames, ExtractWithExactNames) {
     PackOptions o;
     o.strings[0] = "Names";
     o.strings[1] = "%NAMES_OUT%";
-    o.flags = kAutoStart | kNoDoneMessage | kExpandEnv;
-    o.overwriteMode = 0;
+    o.flags = FLAG_AUTO_START | FLAG_NO_DONE_MESSAGE | FLAG_EXPAND_ENV;
+    o.overwriteMode = OVERWRITE_ALWAYS;
     if (way.zip)
         o.zip = (Peers() / way.zip).string();
     else

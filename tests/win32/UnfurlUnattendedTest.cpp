@@ -8,6 +8,7 @@
 #include <map>
 
 #include "Pack.h"
+#include "SFXDefs.h"
 #include "support/PeFile.h"
 #include "support/StubArchive.h"
 #include "support/TempFolder.h"
@@ -18,8 +19,6 @@ namespace fs = std::filesystem;
 using wide_process::ReadAll;
 
 namespace {
-
-constexpr uint16_t kAutoStart = 0x0008, kNoDoneMessage = 0x0010;
 
 class UnfurlAlone : public ::testing::Test {
 protected:
@@ -94,7 +93,7 @@ TEST_F(UnfurlAlone, PlantedLibrariesAreNeverLoaded) {
     PackOptions o;
     o.strings[0] = "Planted";
     o.strings[1] = (Root() / "out").string();
-    o.flags = kAutoStart | kNoDoneMessage;
+    o.flags = FLAG_AUTO_START | FLAG_NO_DONE_MESSAGE;
     fs::create_directories(Root() / "downloads");
     std::string exe =
         PackFilesOntoStub(o, Root() / "downloads" / "setup.exe", Root() / "source",

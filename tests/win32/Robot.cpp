@@ -55,6 +55,21 @@ BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
     return FALSE;
 }
 
+// The visible top-level windows of one process, topmost first.
+struct VisibleWindows {
+    DWORD processId;
+    std::vector<HWND> topFirst;
+};
+
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param) {
+    auto* w = reinterpret_cast<VisibleWindows*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == w->processId && IsWindowVisible(hwnd))
+        w->topFirst.push_back(hwnd);
+    return TRUE;
+}
+
 POINT Centre(HWND control) {
     RECT r;
     GetClientRect(control, &r);
@@ -310,6 +325,22 @@ bool SaveScreenshot(const std::string& path) {
               WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
     CloseHandle(out);
     return ok;
+}
+
+bool SaveScreenshotOf(DWORD processId, const std::string& path) {
+    VisibleWindows w{processId, {}};
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&w));
+    // Bottom first, so that the windows keep their order. Asynchronous: a
+    // program busy extracting must not hold the test up.
+    auto place = [&](HWND where) {
+        for (auto it = w.topFirst.rbegin(); it != w.topFirst.rend(); ++it)
+            SetWindowPos(*it, where, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+    };
+    place(HWND_TOPMOST);
+    bool saved = SaveScreenshot(path);
+    place(HWND_NOTOPMOST);
+    return saved;
 }
 
 }  // namespace robot

@@ -89,5 +89,8 @@ void SelectOnly(HWND listBox, const std::vector<int>& indexes);
 
 // Saves the whole screen as a 24-bit BMP file once it has stopped changing.
 bool SaveScreenshot(const std::string& path);
+// The same, with the visible windows of 'processId' raised above those of
+// other programs, such as tests running beside, while it is taken.
+bool SaveScreenshotOf(DWORD processId, const std::string& path);
 
 }  // namespace robot

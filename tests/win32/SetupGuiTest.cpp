@@ -87,7 +87,7 @@ TEST(FoliantSetup, InstallsThePackageAndStartsTheInstalledProgram) {
     ASSERT_NE(run, nullptr);
     EXPECT_EQ(SendMessageA(run, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_NE(GetDlgItem(dialog, IDC_OVERWRITE_ASK), nullptr) << "the overwrite choice is offered";
-    robot::SaveScreenshot(ScreenshotFolder() + "foliant-setup.bmp");
+    robot::SaveScreenshotOf(setup.id(), ScreenshotFolder() + "foliant-setup.bmp");
 
     robot::SetText(destination, target.string());
     robot::Click(GetDlgItem(dialog, IDOK));
@@ -109,7 +109,7 @@ TEST(FoliantSetup, InstallsThePackageAndStartsTheInstalledProgram) {
     GetWindowThreadProcessId(main, &foliant);
     EXPECT_EQ(Lower(ImagePath(foliant)), Lower((target / "foliant.exe").string()));
     EXPECT_EQ(robot::Text(robot::FindControl(main, kIdText1)), "Installed Book");
-    robot::SaveScreenshot(ScreenshotFolder() + "foliant-installed.bmp");
+    robot::SaveScreenshotOf(foliant, ScreenshotFolder() + "foliant-installed.bmp");
 
     HWND close = robot::FindControl(main, kIdIClose);
     robot::MouseDown(close);

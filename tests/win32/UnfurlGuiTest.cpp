@@ -34,8 +34,8 @@ std::string ScreenshotFolder() {
     return folder.string() + "\\";
 }
 
-void Screenshot(const std::string& name) {
-    robot::SaveScreenshot(ScreenshotFolder() + name + ".bmp");
+void Screenshot(const robot::Process& program, const std::string& name) {
+    robot::SaveScreenshotOf(program.id(), ScreenshotFolder() + name + ".bmp");
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -220,7 +220,7 @@ TEST_F(UnfurlDialogs, ExtractsToTheVolatileFolderRunsTheCommandAndSchedulesRemov
     std::string folderName = fs::path(destination).parent_path().filename().string();
     EXPECT_EQ(folderName.substr(0, 3), "sfx") << destination;
     EXPECT_EQ(destination.back(), '\\') << destination;
-    Screenshot("unfurl-main-compact");
+    Screenshot(program, "unfurl-main-compact");
 
     robot::Click(Control(dialog, IDC_SHOW_FILES));
     ASSERT_TRUE(robot::WaitFor([&] { return IsWindowVisible(list) != 0; }, robot::kStepTimeout));
@@ -230,7 +230,7 @@ TEST_F(UnfurlDialogs, ExtractsToTheVolatileFolderRunsTheCommandAndSchedulesRemov
     // from this process.
     EXPECT_EQ(ListView_GetItemCount(list), 3) << "the folder entry is not listed";
     MeasuredByUnits[23] = Measure(dialog);
-    Screenshot("unfurl-main-expanded");
+    Screenshot(program, "unfurl-main-expanded");
 
     robot::Click(Control(dialog, IDOK));
     Answer(Window("Terminado."), IDOK);
@@ -297,7 +297,7 @@ TEST_F(UnfurlDialogs, AutoStartWithoutDoneMessageExtractsAndEnds) {
     ASSERT_NE(dialog, nullptr);
     MeasuredByUnits[0] = Measure(dialog);
     EXPECT_TRUE(fs::exists(Root() / "out" / "part10.bin")) << "the files before it are written";
-    Screenshot("unfurl-extracting");
+    Screenshot(program, "unfurl-extracting");
     robot::Click(Control(exists, IDOK));
     EXPECT_EQ(program.Wait(robot::kStartTimeout), 0);
     for (const auto& [name, bytes] : files)
@@ -383,7 +383,7 @@ TEST_F(UnfurlDialogs, SelectionQuestionsPasswordAndCancel) {
     ASSERT_NE(exists, nullptr);
     EXPECT_EQ(robot::Text(Control(exists, IDC_EXIST_TEXT)),
               (out / "a-old.txt").string() + " ya existe, \xbf sobreescribirlo ?");
-    Screenshot("unfurl-fileexist");
+    Screenshot(program, "unfurl-fileexist");
     SendMessageA(Control(exists, IDC_DONT_ASK), BM_SETCHECK, BST_CHECKED, 0);
     robot::Click(Control(exists, IDCANCEL));
     robot::WaitUntilGone(exists, robot::kStepTimeout);
@@ -396,7 +396,7 @@ TEST_F(UnfurlDialogs, SelectionQuestionsPasswordAndCancel) {
     EXPECT_FALSE(IsWindowEnabled(ok));
     robot::SetText(Control(password, IDC_PASSWORD), "mal");
     ASSERT_TRUE(robot::WaitFor([&] { return IsWindowEnabled(ok) != 0; }, robot::kStepTimeout));
-    Screenshot("unfurl-passwd");
+    Screenshot(program, "unfurl-passwd");
     robot::Click(ok);
     robot::WaitUntilGone(password, robot::kStepTimeout);
     password = Window("Contrase\xf1" "a para c-new.txt:");

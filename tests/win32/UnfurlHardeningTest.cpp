@@ -172,8 +172,8 @@ TEST_F(UnfurlBeside, TheDialogFitsAt96And144Dpi) {
         ASSERT_TRUE(
             robot::WaitFor([&] { return IsWindowVisible(list) != 0; }, robot::kStepTimeout));
         Sleep(1500);
-        robot::SaveScreenshot(ScreenshotFolder() + "unfurl-main-" + std::to_string(dpi) +
-                              "dpi.bmp");
+        robot::SaveScreenshotOf(run.id(), ScreenshotFolder() + "unfurl-main-" +
+                                              std::to_string(dpi) + "dpi.bmp");
 
         // From the top down, nothing overlaps what follows it.
         int above = 0;
